@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+// Virtual key codes of the keys the game listens to.
+namespace zirvel::keys {
+
+inline constexpr std::uint16_t Shift = 16;
+inline constexpr std::uint16_t Space = 32;
+inline constexpr std::uint16_t Left = 37;
+inline constexpr std::uint16_t Up = 38;
+inline constexpr std::uint16_t Right = 39;
+inline constexpr std::uint16_t Down = 40;
+inline constexpr std::uint16_t A = 65;
+inline constexpr std::uint16_t D = 68;
+inline constexpr std::uint16_t S = 83;
+inline constexpr std::uint16_t W = 87;
+
+} // namespace zirvel::keys

@@ -1,0 +1,34 @@
+#include "MemoryWindow.h"
+
+namespace zirvel::sim {
+
+namespace {
+
+std::size_t counterSlot(Player player) { return player == Player::One ? 0 : 1; }
+
+} // namespace
+
+std::string MemoryWindow::counterCaption(Player player) const {
+    return counters_[counterSlot(player)];
+}
+
+void MemoryWindow::setCounterCaption(Player player, std::string_view caption) {
+    counters_[counterSlot(player)] = caption;
+}
+
+void MemoryWindow::setTimerInterval(Timer timer, int milliseconds) {
+    clock_.setInterval(timer, milliseconds);
+}
+
+bool MemoryWindow::menuEnabled(MenuItem item) const { return menu(item).enabled; }
+void MemoryWindow::setMenuEnabled(MenuItem item, bool enabled) { menu(item).enabled = enabled; }
+bool MemoryWindow::menuChecked(MenuItem item) const { return menu(item).checked; }
+void MemoryWindow::setMenuChecked(MenuItem item, bool checked) { menu(item).checked = checked; }
+
+void MemoryWindow::showGameOver() {
+    if (whileGameOverShown) {
+        whileGameOverShown();
+    }
+}
+
+} // namespace zirvel::sim

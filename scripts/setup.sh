@@ -1,0 +1,42 @@
+# Shared by scripts/run, scripts/test and scripts/bench: installs the Debian packages the
+# project needs (only those missing) and builds into one build folder.
+# shellcheck shell=bash
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${ZIRVEL2_BUILD_DIR:-$ROOT/build}
+
+PACKAGES=(
+    # build
+    g++ cmake ninja-build pkg-config qt6-base-dev
+    # tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # end-to-end tests: a virtual X display, real key events, screen grabs
+    xvfb xauth xdotool x11-apps imagemagick python3
+    # fonts for the window's text
+    fonts-dejavu-core fonts-liberation2
+)
+
+install_missing_packages() {
+    local missing=()
+    for package in "${PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    if ((${#missing[@]} == 0)); then
+        return
+    fi
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+build() {
+    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja "$@"
+    cmake --build "$BUILD_DIR"
+}

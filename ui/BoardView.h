@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Board.h"
+
+#include <QWidget>
+
+// Paints the board's 920 cells from the cell model. Only cells reported as changed are
+// repainted.
+class BoardView : public QWidget {
+public:
+    static constexpr int CellSize = 16;
+
+    explicit BoardView(const zirvel::board::CellGrid& cells, QWidget* parent = nullptr);
+
+    // Where cell `index` (1..920) lies in the board's own coordinates.
+    static QRect cellRect(int index);
+    void cellChanged(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const zirvel::board::CellGrid& cells_;
+};

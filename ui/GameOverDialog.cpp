@@ -1,0 +1,161 @@
+#include "GameOverDialog.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+
+using namespace zirvel;
+
+const QUrl GameOverDialog::AuthorPage(QStringLiteral("https://morvid.example/"));
+
+namespace {
+
+constexpr QColor Background{64, 0, 0};
+constexpr QColor CaptionText{255, 128, 128};
+constexpr QColor Divider{128, 0, 0};
+
+void paint(QWidget* widget, const QColor& background, const QColor& text) {
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    widget->setPalette(palette);
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, QPoint topLeft) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    paint(label, Background, CaptionText);
+    label->move(topLeft);
+    label->adjustSize();
+    return label;
+}
+
+QLabel* makeFinalCounter(QWidget* parent, const QString& name, QPoint topLeft) {
+    QLabel* label = makeLabel(parent, name, {}, topLeft);
+    label->setAlignment(Qt::AlignCenter);
+    QFont font(QStringLiteral("Georgia"));
+    font.setStyleHint(QFont::Serif);
+    font.setPointSizeF(15.75);
+    font.setBold(true);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+GameOverDialog::GameOverDialog(GameWindow& mainWindow, UrlOpener openUrl, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , mainWindow_(mainWindow)
+    , openUrl_(std::move(openUrl)) {
+    setObjectName(QStringLiteral("frmKoniecgry"));
+    setWindowTitle(QStringLiteral("Koniec gry"));
+    setFixedSize(312, 213);
+    paint(this, Background, CaptionText);
+    setMouseTracking(true);
+
+    QLabel* first = makeLabel(this, QStringLiteral("Label1(0)"), QStringLiteral("Gracz pierwszy"),
+                              {48, 24});
+    QLabel* second =
+        makeLabel(this, QStringLiteral("Label1(1)"), QStringLiteral("Gracz drugii"), {192, 24});
+    finalCounters_[0] = makeFinalCounter(this, QStringLiteral("Label2(0)"), {77, 48});
+    finalCounters_[1] = makeFinalCounter(this, QStringLiteral("Label2(1)"), {218, 48});
+
+    auto* line = new QFrame(this);
+    line->setObjectName(QStringLiteral("Line1"));
+    line->setGeometry(150, 16, 5, 169);
+    paint(line, Divider, Divider);
+    // The divider is part of the background as far as the pointer is concerned.
+    line->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    cmdkoniec_ = new QPushButton(QStringLiteral("Zamknij"), this);
+    cmdkoniec_->setObjectName(QStringLiteral("cmdkoniec"));
+    cmdkoniec_->setGeometry(256, 192, 49, 17);
+    cmdkoniec_->setDefault(true);
+    connect(cmdkoniec_, &QPushButton::clicked, this, &GameOverDialog::cmdkoniec_Click);
+
+    link_ = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Morvid"), {8, 192});
+    paint(link_, Qt::black, QColor(0, 0, 255));
+    QFont linkFont(QStringLiteral("MS Sans Serif"));
+    linkFont.setStyleHint(QFont::SansSerif);
+    linkFont.setPointSizeF(9.75);
+    linkFont.setBold(true);
+    link_->setFont(linkFont);
+    link_->adjustSize();
+    link_->setCursor(Qt::PointingHandCursor);
+    link_->setMouseTracking(true);
+    link_->setToolTip(AuthorPage.toString());
+    link_->installEventFilter(this);
+
+    // Pointer moves over the other controls belong to neither the window nor the link.
+    for (QWidget* widget : {static_cast<QWidget*>(first), static_cast<QWidget*>(second),
+                            static_cast<QWidget*>(finalCounters_[0]),
+                            static_cast<QWidget*>(finalCounters_[1]),
+                            static_cast<QWidget*>(cmdkoniec_)}) {
+        widget->setAttribute(Qt::WA_NoMousePropagation);
+    }
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        if (widget != cmdkoniec_) {
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+    }
+    cmdkoniec_->setFocus();
+
+    Form_Load();
+}
+
+void GameOverDialog::Form_Load() {
+    // Copies, not links: the window shows the counters as they were when it opened.
+    for (Player player : BothPlayers) {
+        QLabel* label = finalCounters_[player == Player::One ? 0 : 1];
+        label->setText(QString::fromStdString(mainWindow_.counterCaption(player)));
+        // Grows to the right from its left edge.
+        label->adjustSize();
+    }
+}
+
+void GameOverDialog::cmdkoniec_Click() {
+    mainWindow_.setCounterCaption(Player::One, "0");
+    mainWindow_.setCounterCaption(Player::Two, "0");
+    accept();
+}
+
+void GameOverDialog::Label3_Click() {
+    openUrl_(AuthorPage);
+    accept();
+}
+
+void GameOverDialog::Form_MouseMove() {
+    QFont font = link_->font();
+    font.setUnderline(false);
+    link_->setFont(font);
+}
+
+void GameOverDialog::Label3_MouseMove() {
+    QFont font = link_->font();
+    font.setUnderline(true);
+    link_->setFont(font);
+}
+
+void GameOverDialog::mouseMoveEvent(QMouseEvent* event) {
+    Form_MouseMove();
+    QDialog::mouseMoveEvent(event);
+}
+
+bool GameOverDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == link_) {
+        if (event->type() == QEvent::MouseMove) {
+            Label3_MouseMove();
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+            link_->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+            Label3_Click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

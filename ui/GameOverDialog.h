@@ -1,0 +1,42 @@
+#pragma once
+
+#include "GameWindow.h"
+
+#include <QDialog>
+#include <QUrl>
+#include <array>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+// The game-over window: both final counters, "Zamknij" to reset them, and the author link.
+// Built afresh at every opening.
+class GameOverDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    using UrlOpener = std::function<void(const QUrl&)>;
+
+    static const QUrl AuthorPage;
+
+    GameOverDialog(zirvel::GameWindow& mainWindow, UrlOpener openUrl, QWidget* parent = nullptr);
+
+    void cmdkoniec_Click();
+    void Label3_Click();
+    void Form_MouseMove();
+    void Label3_MouseMove();
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Form_Load();
+
+    zirvel::GameWindow& mainWindow_;
+    UrlOpener openUrl_;
+    std::array<QLabel*, 2> finalCounters_{};
+    QPushButton* cmdkoniec_ = nullptr;
+    QLabel* link_ = nullptr;
+};

@@ -1,0 +1,253 @@
+#include "MainWindow.h"
+
+#include "BoardView.h"
+#include "GameOverDialog.h"
+#include "KeyMapping.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QScreen>
+
+using namespace zirvel;
+
+namespace {
+
+// Layout in pixels of the client area below the menu bar.
+constexpr QSize ClientSize{674, 452};
+constexpr QPoint BoardOrigin{16, 40};
+constexpr QColor Background{64, 64, 64};
+constexpr int CountdownInterval = 700;
+
+std::size_t slot(Player player) { return player == Player::One ? 0 : 1; }
+
+QLabel* makeCounter(QWidget* parent, Player player, int left) {
+    auto* label = new QLabel(QStringLiteral("0"), parent);
+    label->setObjectName(QStringLiteral("Label3(%1)").arg(number(player)));
+    label->setGeometry(left, 16, 33, 17);
+    label->setAlignment(Qt::AlignCenter);
+    label->setStyleSheet(
+        QStringLiteral("QLabel { color: white; background: transparent; border: 1px solid black; }"));
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    font.setBold(true);
+    label->setFont(font);
+    label->setToolTip(QStringLiteral("Ilosc punktow gracza nr %1").arg(number(player)));
+    return label;
+}
+
+void openInDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+} // namespace
+
+MainWindow::MainWindow(UrlOpener openUrl)
+    : timers_{FormTimer(this, QStringLiteral("Timer1"), [this] { game_.Timer1_Timer(); }),
+              FormTimer(this, QStringLiteral("Timer2"), [this] { game_.Timer2_Timer(); }),
+              FormTimer(this, QStringLiteral("Timer3"), [this] { game_.Timer3_Timer(); })}
+    , openUrl_(openUrl ? std::move(openUrl) : UrlOpener(openInDesktop)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Zirvel 2"));
+    timer(Timer::Timer3).setInterval(CountdownInterval);
+    buildClientArea();
+    buildMenu();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    board_->setFocus();
+    game_.Form_Load();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildClientArea() {
+    auto* client = new QWidget(this);
+    client->setFixedSize(ClientSize);
+    client->setAutoFillBackground(true);
+    QPalette palette = client->palette();
+    palette.setColor(QPalette::Window, Background);
+    client->setPalette(palette);
+    setCentralWidget(client);
+
+    board_ = new BoardView(cells_, client);
+    board_->setObjectName(QStringLiteral("Label1"));
+    board_->move(BoardOrigin);
+
+    counters_[slot(Player::One)] = makeCounter(client, Player::One, 16);
+    counters_[slot(Player::Two)] = makeCounter(client, Player::Two, 624);
+
+    // Created after the board so that it is drawn above the cells it overlaps.
+    countdown_ = new QLabel(QStringLiteral("4"), client);
+    countdown_->setObjectName(QStringLiteral("Label2"));
+    countdown_->move(312, 56);
+    countdown_->setAlignment(Qt::AlignCenter);
+    countdown_->setAutoFillBackground(true);
+    QPalette countdownPalette = countdown_->palette();
+    countdownPalette.setColor(QPalette::Window, Qt::black);
+    countdownPalette.setColor(QPalette::WindowText, Qt::white);
+    countdown_->setPalette(countdownPalette);
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(24);
+    font.setBold(true);
+    countdown_->setFont(font);
+    countdown_->adjustSize();
+    countdown_->hide();
+
+    // Only the board takes the keyboard focus, so every key reaches the game.
+    for (QWidget* widget : client->findChildren<QWidget*>()) {
+        if (widget != board_) {
+            widget->setFocusPolicy(Qt::NoFocus);
+        }
+    }
+}
+
+QAction* MainWindow::addCommand(QMenu* menu, const char* name, const QString& caption,
+                                const QKeySequence& shortcut, void (Game::*handler)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, [this, handler] { (game_.*handler)(); });
+    return action;
+}
+
+void MainWindow::buildMenu() {
+    QMenu* plik = menuBar()->addMenu(QStringLiteral("&Plik"));
+    plik->setObjectName(QStringLiteral("mnuplik"));
+
+    addCommand(plik, "mnunowagra", QStringLiteral("Nowa gra"), QKeySequence(Qt::CTRL | Qt::Key_N),
+               &Game::mnunowagra_Click);
+
+    pauza_ = plik->addAction(QStringLiteral("Pauza"));
+    pauza_->setObjectName(QStringLiteral("mnupauza"));
+    pauza_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    pauza_->setCheckable(true);
+    pauza_->setEnabled(false);
+    // Qt flips a checkable item before reporting the click; the rule decides from the check
+    // mark the user saw, so put it back first.
+    connect(pauza_, &QAction::triggered, this, [this](bool checked) {
+        pauza_->setChecked(!checked);
+        game_.mnupauza_Click();
+    });
+
+    koniecGry_ = addCommand(plik, "mnukoniecgry", QStringLiteral("Koniec gry"), {},
+                            &Game::mnukoniecgry_Click);
+    plik->addSeparator()->setObjectName(QStringLiteral("sep1"));
+
+    QMenu* speed = plik->addMenu(QStringLiteral("Prędkość gry"));
+    speed->setObjectName(QStringLiteral("mnupredkoscgry"));
+    auto* speedGroup = new QActionGroup(this);
+    const std::array<QString, 4> speedCaptions{QStringLiteral("Wolno"), QStringLiteral("Średnio"),
+                                               QStringLiteral("Szybko"),
+                                               QStringLiteral("B. Szybko")};
+    for (std::int16_t index = 1; index <= 4; ++index) {
+        QAction* action = speed->addAction(speedCaptions[static_cast<std::size_t>(index - 1)]);
+        action->setObjectName(QStringLiteral("mnuspeed(%1)").arg(index));
+        action->setCheckable(true);
+        action->setActionGroup(speedGroup);
+        connect(action, &QAction::triggered, this, [this, index] { game_.mnuspeed_Click(index); });
+        speeds_[static_cast<std::size_t>(index - 1)] = action;
+    }
+
+    plik->addSeparator()->setObjectName(QStringLiteral("sep2"));
+    QAction* quit = plik->addAction(QStringLiteral("Koniec"));
+    quit->setObjectName(QStringLiteral("mnuKoniec"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    connect(quit, &QAction::triggered, qApp, &QApplication::quit);
+}
+
+void MainWindow::setCellColour(int index, Colour colour) {
+    if (cells_.set(index, colour)) {
+        board_->cellChanged(index);
+    }
+}
+
+QLabel* MainWindow::counterLabel(Player player) const { return counters_[slot(player)]; }
+
+std::string MainWindow::counterCaption(Player player) const {
+    return counterLabel(player)->text().toStdString();
+}
+
+void MainWindow::setCounterCaption(Player player, std::string_view caption) {
+    counterLabel(player)->setText(
+        QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+}
+
+std::string MainWindow::countdownCaption() const { return countdown_->text().toStdString(); }
+
+void MainWindow::setCountdownCaption(std::string_view caption) {
+    countdown_->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+    countdown_->adjustSize();
+}
+
+bool MainWindow::countdownVisible() const { return countdown_->isVisibleTo(centralWidget()); }
+void MainWindow::setCountdownVisible(bool visible) { countdown_->setVisible(visible); }
+
+FormTimer& MainWindow::timer(Timer which) { return timers_[static_cast<std::size_t>(which)]; }
+const FormTimer& MainWindow::timer(Timer which) const {
+    return timers_[static_cast<std::size_t>(which)];
+}
+
+bool MainWindow::timerEnabled(Timer which) const { return timer(which).enabled(); }
+void MainWindow::setTimerEnabled(Timer which, bool enabled) { timer(which).setEnabled(enabled); }
+int MainWindow::timerInterval(Timer which) const { return timer(which).interval(); }
+void MainWindow::setTimerInterval(Timer which, int milliseconds) {
+    timer(which).setInterval(milliseconds);
+}
+
+QAction* MainWindow::menuAction(MenuItem item) const {
+    switch (item) {
+    case MenuItem::Pauza:
+        return pauza_;
+    case MenuItem::KoniecGry:
+        return koniecGry_;
+    case MenuItem::Speed1:
+    case MenuItem::Speed2:
+    case MenuItem::Speed3:
+    case MenuItem::Speed4:
+        return speeds_[static_cast<std::size_t>(item) - static_cast<std::size_t>(MenuItem::Speed1)];
+    }
+    return nullptr;
+}
+
+bool MainWindow::menuEnabled(MenuItem item) const { return menuAction(item)->isEnabled(); }
+void MainWindow::setMenuEnabled(MenuItem item, bool enabled) {
+    menuAction(item)->setEnabled(enabled);
+}
+bool MainWindow::menuChecked(MenuItem item) const { return menuAction(item)->isChecked(); }
+void MainWindow::setMenuChecked(MenuItem item, bool checked) {
+    menuAction(item)->setChecked(checked);
+}
+
+void MainWindow::repaintNow() { repaint(); }
+
+void MainWindow::showGameOver() {
+    GameOverDialog dialog(*this, openUrl_, this);
+    dialog.exec();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (const auto code = virtualKeyCode(event->key())) {
+        game_.Form_KeyDown(*code, modifierMask(event->modifiers()));
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* event) {
+    // X11 reports a held key as release/press pairs; only the real release lets go of it.
+    if (event->isAutoRepeat()) {
+        return;
+    }
+    if (const auto code = virtualKeyCode(event->key())) {
+        game_.Form_KeyUp(*code, modifierMask(event->modifiers()));
+        return;
+    }
+    QMainWindow::keyReleaseEvent(event);
+}

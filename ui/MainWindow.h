@@ -1,0 +1,77 @@
+#pragma once
+
+#include "Board.h"
+#include "FormTimer.h"
+#include "Game.h"
+#include "GameWindow.h"
+
+#include <QMainWindow>
+#include <QUrl>
+#include <array>
+#include <functional>
+
+class BoardView;
+class QAction;
+class QLabel;
+class QMenu;
+
+// The game's only long-lived window: the board, the two counters, the countdown, the three
+// timers and the menu. It carries out the rules' window operations and routes its events to
+// the rules.
+class MainWindow : public QMainWindow, public zirvel::GameWindow {
+    Q_OBJECT
+
+public:
+    using UrlOpener = std::function<void(const QUrl&)>;
+
+    // `openUrl` hands the author's page to the desktop; tests pass their own.
+    explicit MainWindow(UrlOpener openUrl = {});
+    ~MainWindow() override;
+
+    zirvel::Game& game() { return game_; }
+    BoardView* boardView() const { return board_; }
+
+    zirvel::Colour cellColour(int index) const override { return cells_.at(index); }
+    void setCellColour(int index, zirvel::Colour colour) override;
+    std::string counterCaption(zirvel::Player player) const override;
+    void setCounterCaption(zirvel::Player player, std::string_view caption) override;
+    std::string countdownCaption() const override;
+    void setCountdownCaption(std::string_view caption) override;
+    bool countdownVisible() const override;
+    void setCountdownVisible(bool visible) override;
+    bool timerEnabled(zirvel::Timer timer) const override;
+    void setTimerEnabled(zirvel::Timer timer, bool enabled) override;
+    int timerInterval(zirvel::Timer timer) const override;
+    void setTimerInterval(zirvel::Timer timer, int milliseconds) override;
+    bool menuEnabled(zirvel::MenuItem item) const override;
+    void setMenuEnabled(zirvel::MenuItem item, bool enabled) override;
+    bool menuChecked(zirvel::MenuItem item) const override;
+    void setMenuChecked(zirvel::MenuItem item, bool checked) override;
+    void repaintNow() override;
+    void showGameOver() override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+
+private:
+    void buildClientArea();
+    void buildMenu();
+    QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
+                        const QKeySequence& shortcut, void (zirvel::Game::*handler)());
+    QLabel* counterLabel(zirvel::Player player) const;
+    QAction* menuAction(zirvel::MenuItem item) const;
+    FormTimer& timer(zirvel::Timer timer);
+    const FormTimer& timer(zirvel::Timer timer) const;
+
+    zirvel::board::CellGrid cells_;
+    BoardView* board_ = nullptr;
+    std::array<QLabel*, 2> counters_{};
+    QLabel* countdown_ = nullptr;
+    QAction* pauza_ = nullptr;
+    QAction* koniecGry_ = nullptr;
+    std::array<QAction*, 4> speeds_{};
+    std::array<FormTimer, 3> timers_;
+    UrlOpener openUrl_;
+    zirvel::Game game_{*this};
+};
