@@ -14,6 +14,9 @@ namespace zirvel::sim {
 // the timers on a simulated clock.
 class MemoryWindow : public GameWindow {
 public:
+    // The countdown's interval belongs to the window, as on the real one.
+    MemoryWindow() { clock_.setInterval(Timer::Timer3, 700); }
+
     Colour cellColour(int index) const override { return cells_.at(index); }
     void setCellColour(int index, Colour colour) override { cells_.set(index, colour); }
 

@@ -1,0 +1,109 @@
+#include "KeyCodes.h"
+#include "sim/Simulation.h"
+
+#include <gtest/gtest.h>
+
+using namespace zirvel;
+
+namespace {
+
+struct SteeringRow {
+    std::uint16_t key;
+    std::uint8_t before;
+    std::uint8_t after;
+};
+
+// One row per key and starting direction: the direction it sets, or the one it keeps when the
+// guard refuses a turn straight back.
+const SteeringRow Player1Rows[] = {
+    {keys::Up, 4, 8},    {keys::Up, 2, 2},    {keys::Up, 8, 8},     {keys::Down, 6, 2},
+    {keys::Down, 8, 8},  {keys::Left, 8, 4},  {keys::Left, 6, 6},   {keys::Right, 2, 6},
+    {keys::Right, 4, 4}, {keys::Right, 0, 6}, {keys::W, 4, 4},      {keys::Shift, 2, 2},
+};
+const SteeringRow Player2Rows[] = {
+    {keys::W, 40, 80},  {keys::W, 20, 20},  {keys::S, 60, 20},     {keys::S, 80, 80},
+    {keys::A, 80, 40},  {keys::A, 60, 60},  {keys::D, 20, 60},     {keys::D, 40, 40},
+    {keys::D, 0, 60},   {keys::Up, 40, 40}, {keys::Space, 20, 20},
+};
+
+} // namespace
+
+TEST(Steering, DirectionKeysTurnWithTheOppositeGuard) {
+    for (const SteeringRow& row : Player1Rows) {
+        SCOPED_TRACE(testing::Message() << "key " << row.key << " from " << int(row.before));
+        sim::Simulation sim;
+        sim.game.state().Kierunek1 = row.before;
+        sim.game.state().Kierunek2 = 20;
+        sim.game.Form_KeyDown(row.key, 0);
+        EXPECT_EQ(sim.game.state().Kierunek1, row.after);
+        EXPECT_EQ(sim.game.state().Kierunek2, 20);
+    }
+    for (const SteeringRow& row : Player2Rows) {
+        SCOPED_TRACE(testing::Message() << "key " << row.key << " from " << int(row.before));
+        sim::Simulation sim;
+        sim.game.state().Kierunek2 = row.before;
+        sim.game.state().Kierunek1 = 2;
+        sim.game.Form_KeyDown(row.key, 0);
+        EXPECT_EQ(sim.game.state().Kierunek2, row.after);
+        EXPECT_EQ(sim.game.state().Kierunek1, 2);
+    }
+}
+
+TEST(Steering, TwoQuickPressesCanReverseAHead) {
+    sim::Simulation sim;
+    sim.game.mnunowagra_Click();
+    sim.game.Form_KeyDown(keys::Left, 0);
+    sim.game.Form_KeyDown(keys::Down, 0);
+    EXPECT_EQ(sim.game.state().Kierunek1, 2);
+    // The next cell is the player's own trail: the scan ends the round.
+    sim.game.ZnajdzKoniec();
+    EXPECT_EQ(sim.window.counterCaption(Player::One), "1");
+}
+
+TEST(Steering, TurboKeysAreIndependentAndIgnoreModifiers) {
+    sim::Simulation sim;
+    GameState& state = sim.game.state();
+    sim.game.Form_KeyDown(keys::Shift, 1);
+    EXPECT_EQ(state.Turbo1, Bool16::True);
+    EXPECT_EQ(state.Turbo2, Bool16::False);
+    sim.game.Form_KeyDown(keys::Space, 7);
+    sim.game.Form_KeyDown(keys::Space, 0); // auto-repeat sets it again
+    EXPECT_EQ(state.Turbo2, Bool16::True);
+
+    sim.game.Form_KeyUp(keys::Space, 1);
+    EXPECT_EQ(state.Turbo1, Bool16::True);
+    EXPECT_EQ(state.Turbo2, Bool16::False);
+    sim.game.Form_KeyUp(keys::Up, 0);
+    EXPECT_EQ(state.Turbo1, Bool16::True);
+    sim.game.Form_KeyUp(keys::Shift, 0);
+    EXPECT_EQ(state.Turbo1, Bool16::False);
+}
+
+TEST(Steering, OtherKeysChangeNothing) {
+    sim::Simulation sim;
+    sim.game.mnunowagra_Click();
+    const GameState before = sim.game.state();
+    for (int key = 0; key <= 0xFFFF; ++key) {
+        if (key == keys::Up || key == keys::Down || key == keys::Left || key == keys::Right ||
+            key == keys::W || key == keys::A || key == keys::S || key == keys::D ||
+            key == keys::Shift || key == keys::Space) {
+            continue;
+        }
+        sim.game.Form_KeyDown(static_cast<std::uint16_t>(key), 0);
+        sim.game.Form_KeyUp(static_cast<std::uint16_t>(key), 0);
+    }
+    const GameState& after = sim.game.state();
+    EXPECT_EQ(after.Kierunek1, before.Kierunek1);
+    EXPECT_EQ(after.Kierunek2, before.Kierunek2);
+    EXPECT_EQ(after.Turbo1, before.Turbo1);
+    EXPECT_EQ(after.Turbo2, before.Turbo2);
+}
+
+TEST(Steering, ResetDropsAHeldTurbo) {
+    sim::Simulation sim;
+    sim.game.Form_KeyDown(keys::Shift, 0);
+    sim.game.mnunowagra_Click();
+    EXPECT_EQ(sim.game.state().Turbo1, Bool16::False);
+    sim.game.Form_KeyDown(keys::Shift, 0);
+    EXPECT_EQ(sim.game.state().Turbo1, Bool16::True);
+}
