@@ -102,6 +102,10 @@ GameOverDialog::GameOverDialog(GameWindow& mainWindow, UrlOpener openUrl, QWidge
         }
     }
     cmdkoniec_->setFocus();
+    if (parent) {
+        // Without a frame of its own the toolkit's placement would guess one; centre exactly.
+        move(parent->window()->frameGeometry().center() - rect().center());
+    }
 
     Form_Load();
 }

@@ -1,0 +1,249 @@
+#include "BoardView.h"
+#include "KeyCodes.h"
+#include "MainWindow.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zirvel;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainWindow> window;
+
+    QAction* action(const char* name) const {
+        auto* found = window->findChild<QAction*>(QString::fromLatin1(name));
+        if (!found) {
+            qFatal("no action %s", name);
+        }
+        return found;
+    }
+    QWidget* board() const { return window->boardView(); }
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyPress(board(), static_cast<Qt::Key>(key), modifiers);
+    }
+    void release(int key, bool autoRepeat = false) {
+        QKeyEvent event(QEvent::KeyRelease, key, Qt::NoModifier, QString(), autoRepeat);
+        QApplication::sendEvent(board(), &event);
+    }
+    void pressRepeated(int key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(board(), &event);
+    }
+
+private slots:
+    void init() {
+        window = std::make_unique<MainWindow>();
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    void cleanup() { window.reset(); }
+
+    void layoutMatchesTheDesign() {
+        QCOMPARE(window->windowTitle(), QStringLiteral("Zirvel 2"));
+        QWidget* client = window->centralWidget();
+        QCOMPARE(client->size(), QSize(674, 452));
+        QCOMPARE(client->palette().color(QPalette::Window), QColor(64, 64, 64));
+        QCOMPARE(board()->geometry(), QRect(16, 40, 640, 368));
+        const std::pair<int, QRect> cells[] = {{1, QRect(16, 40, 16, 16)},
+                                               {40, QRect(640, 40, 16, 16)},
+                                               {41, QRect(16, 56, 16, 16)},
+                                               {920, QRect(640, 392, 16, 16)}};
+        for (const auto& [index, rect] : cells) {
+            QCOMPARE(BoardView::cellRect(index).translated(board()->pos()), rect);
+        }
+        auto* counter1 = client->findChild<QLabel*>(QStringLiteral("Label3(1)"));
+        auto* counter2 = client->findChild<QLabel*>(QStringLiteral("Label3(2)"));
+        QVERIFY(counter1 && counter2);
+        QCOMPARE(counter1->geometry(), QRect(16, 16, 33, 17));
+        QCOMPARE(counter2->geometry(), QRect(624, 16, 33, 17));
+        QCOMPARE(counter1->text(), QStringLiteral("0"));
+        QCOMPARE(counter2->toolTip(), QStringLiteral("Ilosc punktow gracza nr 2"));
+        QVERIFY(counter1->font().bold());
+        auto* countdown = client->findChild<QLabel*>(QStringLiteral("Label2"));
+        QVERIFY(countdown);
+        QVERIFY(!countdown->isVisible());
+        QCOMPARE(countdown->pos(), QPoint(312, 56));
+        QCOMPARE(countdown->text(), QStringLiteral("4"));
+        QVERIFY(!board()->accessibleName().isEmpty());
+        // Only the board can take the keyboard focus.
+        for (QWidget* widget : client->findChildren<QWidget*>()) {
+            QCOMPARE(widget->focusPolicy() == Qt::NoFocus, widget != board());
+        }
+        QCOMPARE(QApplication::focusWidget(), board());
+    }
+
+    void menuTreeMatchesTheDesign() {
+        QList<QAction*> top = window->menuBar()->actions();
+        QCOMPARE(top.size(), 1);
+        QCOMPARE(top[0]->text(), QStringLiteral("&Plik"));
+        const QList<QAction*> items = top[0]->menu()->actions();
+        const QStringList captions{QStringLiteral("Nowa gra"), QStringLiteral("Pauza"),
+                                   QStringLiteral("Koniec gry"), QString(),
+                                   QStringLiteral("Prędkość gry"), QString(),
+                                   QStringLiteral("Koniec")};
+        QCOMPARE(items.size(), captions.size());
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            QCOMPARE(items[i]->isSeparator(), captions[i].isEmpty());
+            QCOMPARE(items[i]->text(), captions[i]);
+        }
+        QCOMPARE(items[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(items[1]->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+        QCOMPARE(items[6]->shortcut(), QKeySequence(QStringLiteral("Ctrl+K")));
+        QVERIFY(!items[1]->isEnabled());
+        QVERIFY(items[2]->isEnabled());
+        QVERIFY(!items[1]->isChecked());
+
+        const QList<QAction*> speeds = items[4]->menu()->actions();
+        const QStringList speedCaptions{QStringLiteral("Wolno"), QStringLiteral("Średnio"),
+                                        QStringLiteral("Szybko"), QStringLiteral("B. Szybko")};
+        QCOMPARE(speeds.size(), 4);
+        for (qsizetype i = 0; i < speeds.size(); ++i) {
+            QCOMPARE(speeds[i]->text(), speedCaptions[i]);
+            QCOMPARE(speeds[i]->objectName(), QStringLiteral("mnuspeed(%1)").arg(i + 1));
+            QCOMPARE(speeds[i]->isChecked(), i == 2); // "Szybko" at start-up
+        }
+        QVERIFY(speeds[0]->actionGroup() && speeds[0]->actionGroup() == speeds[3]->actionGroup());
+    }
+
+    void speedChoiceChecksExactlyOneItem() {
+        const std::tuple<int, int, int> levels[] = {{1, 800, 400}, {4, 50, 20}, {2, 600, 200},
+                                                    {2, 600, 200}, {3, 200, 50}};
+        for (const auto& [level, normal, fast] : levels) {
+            action(QStringLiteral("mnuspeed(%1)").arg(level).toLatin1().constData())->trigger();
+            for (int other = 1; other <= 4; ++other) {
+                QCOMPARE(action(QStringLiteral("mnuspeed(%1)").arg(other).toLatin1().constData())
+                             ->isChecked(),
+                         other == level);
+            }
+            QCOMPARE(window->timerInterval(Timer::Timer1), normal);
+            QCOMPARE(window->timerInterval(Timer::Timer2), fast);
+        }
+    }
+
+    void shortcutsFollowTheEnabledState() {
+        QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(!action("mnupauza")->isChecked());
+        QVERIFY(!window->timerEnabled(Timer::Timer3));
+
+        window->setCellColour(100, colours::Player1Trail);
+        QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(window->cellColour(100), colours::Free);
+        QCOMPARE(window->cellColour(370), colours::Player2Head);
+        QCOMPARE(window->cellColour(390), colours::Player1Head);
+        QCOMPARE(window->cellColour(410), colours::Player2Trail);
+        QCOMPARE(window->cellColour(430), colours::Player1Trail);
+        QVERIFY(window->timerEnabled(Timer::Timer3));
+        QVERIFY(action("mnupauza")->isEnabled());
+
+        QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(action("mnupauza")->isChecked());
+        QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(!action("mnupauza")->isChecked());
+        QVERIFY(window->timerEnabled(Timer::Timer1));
+        QVERIFY(window->timerEnabled(Timer::Timer2));
+    }
+
+    void pauseClickDecidesFromTheCheckMarkShown() {
+        action("mnunowagra")->trigger();
+        action("mnupauza")->trigger();
+        QVERIFY(action("mnupauza")->isChecked());
+        QVERIFY(!window->timerEnabled(Timer::Timer1));
+        action("mnupauza")->trigger();
+        QVERIFY(!action("mnupauza")->isChecked());
+        QVERIFY(window->timerEnabled(Timer::Timer1));
+    }
+
+    void ctrlKQuits() {
+        QTimer::singleShot(0, this, [this] {
+            QTest::keyClick(window.get(), Qt::Key_K, Qt::ControlModifier);
+        });
+        // A safety net: without the shortcut the loop would never end.
+        QTimer::singleShot(5000, this, [] { QCoreApplication::exit(1); });
+        QCOMPARE(QApplication::exec(), 0);
+    }
+
+    void gameKeysReachTheRules() {
+        action("mnunowagra")->trigger();
+        const GameState& state = window->game().state();
+
+        press(Qt::Key_Left, Qt::ControlModifier); // modifiers are ignored
+        QCOMPARE(state.Kierunek1, 4);
+        press(Qt::Key_Right);
+        QCOMPARE(state.Kierunek1, 4); // refused: straight back
+        press(Qt::Key_Up, Qt::KeypadModifier);
+        press(Qt::Key_Right, Qt::AltModifier);
+        QCOMPARE(state.Kierunek1, 6);
+        // The Shift held for Shift+A is player 1's turbo key, pressed and released around it.
+        QTest::keyClick(board(), Qt::Key_A, Qt::ShiftModifier);
+        QCOMPARE(state.Kierunek2, 40);
+        press(Qt::Key_S);
+        press(Qt::Key_D);
+        QCOMPARE(state.Kierunek2, 60);
+
+        for (int key : {Qt::Key_Q, Qt::Key_Enter, Qt::Key_F1, Qt::Key_8, Qt::Key_Escape}) {
+            press(key);
+            release(key);
+        }
+        QCOMPARE(state.Kierunek1, 6);
+        QCOMPARE(state.Kierunek2, 60);
+        QCOMPARE(state.Turbo1, Bool16::False);
+    }
+
+    void heldTurboSurvivesAutoRepeat() {
+        const GameState& state = window->game().state();
+        for (int key : {Qt::Key_Shift, Qt::Key_Space}) {
+            const Bool16& turbo = key == Qt::Key_Shift ? state.Turbo1 : state.Turbo2;
+            press(key);
+            QCOMPARE(turbo, Bool16::True);
+            release(key, true);
+            QCOMPARE(turbo, Bool16::True);
+            pressRepeated(key);
+            QCOMPARE(turbo, Bool16::True);
+            release(key);
+            QCOMPARE(turbo, Bool16::False);
+        }
+    }
+
+    void countdownLabelShowsTheDigits() {
+        auto* countdown = window->findChild<QLabel*>(QStringLiteral("Label2"));
+        action("mnunowagra")->trigger();
+        window->game().Timer3_Timer();
+        QVERIFY(countdown->isVisible());
+        QCOMPARE(countdown->text(), QStringLiteral("3"));
+        QCOMPARE(countdown->pos(), QPoint(312, 56));
+        window->game().Timer3_Timer();
+        window->game().Timer3_Timer();
+        window->game().Timer3_Timer();
+        QVERIFY(!countdown->isVisible());
+        QCOMPARE(countdown->text(), QStringLiteral("4"));
+    }
+
+    void timersArePreciseAndIdleWithoutAnInterval() {
+        for (const char* name : {"Timer1", "Timer2", "Timer3"}) {
+            auto* timer = window->findChild<QTimer*>(QString::fromLatin1(name));
+            QVERIFY(timer);
+            QCOMPARE(timer->timerType(), Qt::PreciseTimer);
+            QVERIFY(!timer->isActive());
+        }
+        QCOMPARE(window->timerInterval(Timer::Timer3), 700);
+    }
+
+    void lookupOutsideTheBoardFails() {
+        for (int index : {0, -35, 921}) {
+            QVERIFY_THROWS_EXCEPTION(board::CellLookupError, window->cellColour(index));
+            QVERIFY_THROWS_EXCEPTION(board::CellLookupError,
+                                     window->setCellColour(index, colours::Player1Head));
+        }
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
