@@ -15,7 +15,9 @@ std::size_t CellGrid::slot(int index) {
     return static_cast<std::size_t>(index - 1);
 }
 
-Colour CellGrid::at(int index) const { return cells_[slot(index)]; }
+Colour CellGrid::at(int index) const {
+    return cells_[slot(index)];
+}
 
 bool CellGrid::set(int index, Colour colour) {
     Colour& cell = cells_[slot(index)];

@@ -15,9 +15,15 @@ inline constexpr int Rows = 23;
 inline constexpr int CellCount = Columns * Rows;
 
 // Cells are numbered 1..920 row by row from the top left corner.
-constexpr bool contains(int index) { return index >= 1 && index <= CellCount; }
-constexpr int rowOf(int index) { return (index - 1) / Columns; }
-constexpr int columnOf(int index) { return (index - 1) % Columns; }
+constexpr bool contains(int index) {
+    return index >= 1 && index <= CellCount;
+}
+constexpr int rowOf(int index) {
+    return (index - 1) / Columns;
+}
+constexpr int columnOf(int index) {
+    return (index - 1) % Columns;
+}
 
 // What one step in a heading adds to a cell index. There is no column check: a sideways
 // step off one row lands on the neighbouring row.

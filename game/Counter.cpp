@@ -16,7 +16,8 @@ double captionValue(std::string_view caption) {
     caption.remove_prefix(first);
     caption.remove_suffix(caption.size() - caption.find_last_not_of(' ') - 1);
     double value = 0.0;
-    const auto [end, error] = std::from_chars(caption.data(), caption.data() + caption.size(), value);
+    const auto [end, error] =
+        std::from_chars(caption.data(), caption.data() + caption.size(), value);
     if (error != std::errc{} || end != caption.data() + caption.size() || !std::isfinite(value)) {
         return 0.0;
     }
@@ -29,8 +30,8 @@ std::string counterPlusOne(std::string_view caption) {
     // Counting in double precision keeps counts well past 16 bits exact.
     const double next = captionValue(caption) + 1.0;
     std::array<char, 32> text{};
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), next,
-                                      std::chars_format::general, 15);
+    const auto result =
+        std::to_chars(text.data(), text.data() + text.size(), next, std::chars_format::general, 15);
     return std::string(text.data(), result.ptr);
 }
 

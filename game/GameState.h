@@ -9,7 +9,9 @@ namespace zirvel {
 // A 16-bit boolean whose true value has all bits set.
 enum class Bool16 : std::int16_t { False = 0, True = -1 };
 
-constexpr Bool16 toBool16(bool value) { return value ? Bool16::True : Bool16::False; }
+constexpr Bool16 toBool16(bool value) {
+    return value ? Bool16::True : Bool16::False;
+}
 
 // The players' state between events, with the widths the rules compute in.
 struct GameState {

@@ -12,7 +12,9 @@ enum class Player : std::int16_t { One = 1, Two = 2 };
 
 inline constexpr std::array<Player, 2> BothPlayers{Player::One, Player::Two};
 
-constexpr int number(Player player) { return static_cast<int>(player); }
+constexpr int number(Player player) {
+    return static_cast<int>(player);
+}
 
 constexpr Colour headColour(Player player) {
     return player == Player::One ? colours::Player1Head : colours::Player2Head;

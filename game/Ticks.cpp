@@ -19,7 +19,9 @@ struct SpeedLevel {
 // Levels 1..4: "Wolno", "Średnio", "Szybko", "B. Szybko".
 constexpr std::array<SpeedLevel, 4> SpeedLevels{{{800, 400}, {600, 200}, {200, 50}, {50, 20}}};
 
-bool isSpeedLevel(std::int16_t level) { return level >= 1 && level <= 4; }
+bool isSpeedLevel(std::int16_t level) {
+    return level >= 1 && level <= 4;
+}
 
 MenuItem speedItem(std::int16_t level) {
     return static_cast<MenuItem>(static_cast<int>(MenuItem::Speed1) + level - 1);
@@ -99,8 +101,12 @@ void Game::Timer3_Timer() {
 // The normal tick moves the players without turbo, the fast tick those with it. Both scan
 // first, so that a turn made since the last scan cannot carry a head through a trail or
 // across a side edge unchecked.
-void Game::Timer1_Timer() { tick(Bool16::False); }
-void Game::Timer2_Timer() { tick(Bool16::True); }
+void Game::Timer1_Timer() {
+    tick(Bool16::False);
+}
+void Game::Timer2_Timer() {
+    tick(Bool16::True);
+}
 
 void Game::tick(Bool16 movers) {
     if (scanEndedRound()) {

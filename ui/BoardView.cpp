@@ -19,11 +19,12 @@ BoardView::BoardView(const board::CellGrid& cells, QWidget* parent)
 }
 
 QRect BoardView::cellRect(int index) {
-    return {board::columnOf(index) * CellSize, board::rowOf(index) * CellSize, CellSize,
-            CellSize};
+    return {board::columnOf(index) * CellSize, board::rowOf(index) * CellSize, CellSize, CellSize};
 }
 
-void BoardView::cellChanged(int index) { update(cellRect(index)); }
+void BoardView::cellChanged(int index) {
+    update(cellRect(index));
+}
 
 void BoardView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);

@@ -24,6 +24,14 @@ void paint(QWidget* widget, const QColor& background, const QColor& text) {
     widget->setPalette(palette);
 }
 
+QFont sansSerif(qreal pointSize, bool bold) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, QPoint topLeft) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
@@ -54,10 +62,12 @@ GameOverDialog::GameOverDialog(GameWindow& mainWindow, UrlOpener openUrl, QWidge
     setWindowTitle(QStringLiteral("Koniec gry"));
     setFixedSize(312, 213);
     paint(this, Background, CaptionText);
+    // The design's small dialog font, so that "Zamknij" fits its button.
+    setFont(sansSerif(8.25, false));
     setMouseTracking(true);
 
-    QLabel* first = makeLabel(this, QStringLiteral("Label1(0)"), QStringLiteral("Gracz pierwszy"),
-                              {48, 24});
+    QLabel* first =
+        makeLabel(this, QStringLiteral("Label1(0)"), QStringLiteral("Gracz pierwszy"), {48, 24});
     QLabel* second =
         makeLabel(this, QStringLiteral("Label1(1)"), QStringLiteral("Gracz drugii"), {192, 24});
     finalCounters_[0] = makeFinalCounter(this, QStringLiteral("Label2(0)"), {77, 48});
@@ -78,11 +88,7 @@ GameOverDialog::GameOverDialog(GameWindow& mainWindow, UrlOpener openUrl, QWidge
 
     link_ = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Morvid"), {8, 192});
     paint(link_, Qt::black, QColor(0, 0, 255));
-    QFont linkFont(QStringLiteral("MS Sans Serif"));
-    linkFont.setStyleHint(QFont::SansSerif);
-    linkFont.setPointSizeF(9.75);
-    linkFont.setBold(true);
-    link_->setFont(linkFont);
+    link_->setFont(sansSerif(9.75, true));
     link_->adjustSize();
     link_->setCursor(Qt::PointingHandCursor);
     link_->setMouseTracking(true);
@@ -90,10 +96,10 @@ GameOverDialog::GameOverDialog(GameWindow& mainWindow, UrlOpener openUrl, QWidge
     link_->installEventFilter(this);
 
     // Pointer moves over the other controls belong to neither the window nor the link.
-    for (QWidget* widget : {static_cast<QWidget*>(first), static_cast<QWidget*>(second),
-                            static_cast<QWidget*>(finalCounters_[0]),
-                            static_cast<QWidget*>(finalCounters_[1]),
-                            static_cast<QWidget*>(cmdkoniec_)}) {
+    for (QWidget* widget :
+         {static_cast<QWidget*>(first), static_cast<QWidget*>(second),
+          static_cast<QWidget*>(finalCounters_[0]), static_cast<QWidget*>(finalCounters_[1]),
+          static_cast<QWidget*>(cmdkoniec_)}) {
         widget->setAttribute(Qt::WA_NoMousePropagation);
     }
     for (QWidget* widget : findChildren<QWidget*>()) {

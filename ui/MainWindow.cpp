@@ -23,15 +23,17 @@ constexpr QPoint BoardOrigin{16, 40};
 constexpr QColor Background{64, 64, 64};
 constexpr int CountdownInterval = 700;
 
-std::size_t slot(Player player) { return player == Player::One ? 0 : 1; }
+std::size_t slot(Player player) {
+    return player == Player::One ? 0 : 1;
+}
 
 QLabel* makeCounter(QWidget* parent, Player player, int left) {
     auto* label = new QLabel(QStringLiteral("0"), parent);
     label->setObjectName(QStringLiteral("Label3(%1)").arg(number(player)));
     label->setGeometry(left, 16, 33, 17);
     label->setAlignment(Qt::AlignCenter);
-    label->setStyleSheet(
-        QStringLiteral("QLabel { color: white; background: transparent; border: 1px solid black; }"));
+    label->setStyleSheet(QStringLiteral(
+        "QLabel { color: white; background: transparent; border: 1px solid black; }"));
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(8.25);
@@ -41,7 +43,9 @@ QLabel* makeCounter(QWidget* parent, Player player, int left) {
     return label;
 }
 
-void openInDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }
+void openInDesktop(const QUrl& url) {
+    QDesktopServices::openUrl(url);
+}
 
 } // namespace
 
@@ -168,7 +172,9 @@ void MainWindow::setCellColour(int index, Colour colour) {
     }
 }
 
-QLabel* MainWindow::counterLabel(Player player) const { return counters_[slot(player)]; }
+QLabel* MainWindow::counterLabel(Player player) const {
+    return counters_[slot(player)];
+}
 
 std::string MainWindow::counterCaption(Player player) const {
     return counterLabel(player)->text().toStdString();
@@ -179,24 +185,38 @@ void MainWindow::setCounterCaption(Player player, std::string_view caption) {
         QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
 }
 
-std::string MainWindow::countdownCaption() const { return countdown_->text().toStdString(); }
+std::string MainWindow::countdownCaption() const {
+    return countdown_->text().toStdString();
+}
 
 void MainWindow::setCountdownCaption(std::string_view caption) {
     countdown_->setText(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
     countdown_->adjustSize();
 }
 
-bool MainWindow::countdownVisible() const { return countdown_->isVisibleTo(centralWidget()); }
-void MainWindow::setCountdownVisible(bool visible) { countdown_->setVisible(visible); }
+bool MainWindow::countdownVisible() const {
+    return countdown_->isVisibleTo(centralWidget());
+}
+void MainWindow::setCountdownVisible(bool visible) {
+    countdown_->setVisible(visible);
+}
 
-FormTimer& MainWindow::timer(Timer which) { return timers_[static_cast<std::size_t>(which)]; }
+FormTimer& MainWindow::timer(Timer which) {
+    return timers_[static_cast<std::size_t>(which)];
+}
 const FormTimer& MainWindow::timer(Timer which) const {
     return timers_[static_cast<std::size_t>(which)];
 }
 
-bool MainWindow::timerEnabled(Timer which) const { return timer(which).enabled(); }
-void MainWindow::setTimerEnabled(Timer which, bool enabled) { timer(which).setEnabled(enabled); }
-int MainWindow::timerInterval(Timer which) const { return timer(which).interval(); }
+bool MainWindow::timerEnabled(Timer which) const {
+    return timer(which).enabled();
+}
+void MainWindow::setTimerEnabled(Timer which, bool enabled) {
+    timer(which).setEnabled(enabled);
+}
+int MainWindow::timerInterval(Timer which) const {
+    return timer(which).interval();
+}
 void MainWindow::setTimerInterval(Timer which, int milliseconds) {
     timer(which).setInterval(milliseconds);
 }
@@ -216,16 +236,22 @@ QAction* MainWindow::menuAction(MenuItem item) const {
     return nullptr;
 }
 
-bool MainWindow::menuEnabled(MenuItem item) const { return menuAction(item)->isEnabled(); }
+bool MainWindow::menuEnabled(MenuItem item) const {
+    return menuAction(item)->isEnabled();
+}
 void MainWindow::setMenuEnabled(MenuItem item, bool enabled) {
     menuAction(item)->setEnabled(enabled);
 }
-bool MainWindow::menuChecked(MenuItem item) const { return menuAction(item)->isChecked(); }
+bool MainWindow::menuChecked(MenuItem item) const {
+    return menuAction(item)->isChecked();
+}
 void MainWindow::setMenuChecked(MenuItem item, bool checked) {
     menuAction(item)->setChecked(checked);
 }
 
-void MainWindow::repaintNow() { repaint(); }
+void MainWindow::repaintNow() {
+    repaint();
+}
 
 void MainWindow::showGameOver() {
     GameOverDialog dialog(*this, openUrl_, this);

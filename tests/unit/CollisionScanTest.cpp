@@ -44,10 +44,14 @@ const ScanRow ScanRows[] = {
     {"same left edge: player 1 first", 81, 4, 81, 40, {}, 1},
     {"player 2 off board before player 1 occupied", 500, 8, 15, 80, {{460, Player2Trail}}, 2},
     {"player 1 off board before player 2 off board", 5, 8, 15, 80, {}, 1},
-    {"player 1 on cell 1 occupied before player 2 off board", 1, 6, 15, 80,
-     {{2, Player2Trail}}, 1},
-    {"both occupied: lower head first", 500, 8, 300, 80,
-     {{460, Player2Trail}, {260, Player1Trail}}, 2},
+    {"player 1 on cell 1 occupied before player 2 off board", 1, 6, 15, 80, {{2, Player2Trail}}, 1},
+    {"both occupied: lower head first",
+     500,
+     8,
+     300,
+     80,
+     {{460, Player2Trail}, {260, Player1Trail}},
+     2},
     {"both occupied: equal heads, player 1 first", 500, 8, 500, 80, {{460, Player2Trail}}, 1},
 };
 
@@ -88,7 +92,7 @@ TEST(CollisionScan, RunWithoutCrashChangesNothing) {
 TEST(CollisionScan, NextCellIsEmptyOnlyForUnknownCodes) {
     sim::Simulation sim;
     const std::tuple<std::int16_t, std::uint8_t, std::optional<std::int16_t>> rows[] = {
-        {500, 8, 460}, {500, 2, 540}, {500, 4, 499}, {500, 6, 501},
+        {500, 8, 460}, {500, 2, 540},          {500, 4, 499},           {500, 6, 501},
         {5, 8, -35},   {500, 0, std::nullopt}, {500, 80, std::nullopt},
     };
     for (const auto& [head, direction, next] : rows) {

@@ -29,9 +29,9 @@ TEST(SimulatedClock, FiresOnScheduleAndReenablingChangesNothing) {
     clock.advance(370, std::ref(recorder));
 
     const std::vector<std::pair<std::int64_t, Timer>> expected{
-        {80, Timer::Timer2},  {130, Timer::Timer2}, {180, Timer::Timer2}, {200, Timer::Timer1},
-        {230, Timer::Timer2}, {280, Timer::Timer2}, {330, Timer::Timer2}, {380, Timer::Timer2},
-        {400, Timer::Timer1},
+        {80, Timer::Timer2},  {130, Timer::Timer2}, {180, Timer::Timer2},
+        {200, Timer::Timer1}, {230, Timer::Timer2}, {280, Timer::Timer2},
+        {330, Timer::Timer2}, {380, Timer::Timer2}, {400, Timer::Timer1},
     };
     EXPECT_EQ(recorder.fired, expected);
     EXPECT_EQ(clock.now(), 400);

@@ -16,14 +16,14 @@ struct SteeringRow {
 // One row per key and starting direction: the direction it sets, or the one it keeps when the
 // guard refuses a turn straight back.
 const SteeringRow Player1Rows[] = {
-    {keys::Up, 4, 8},    {keys::Up, 2, 2},    {keys::Up, 8, 8},     {keys::Down, 6, 2},
-    {keys::Down, 8, 8},  {keys::Left, 8, 4},  {keys::Left, 6, 6},   {keys::Right, 2, 6},
-    {keys::Right, 4, 4}, {keys::Right, 0, 6}, {keys::W, 4, 4},      {keys::Shift, 2, 2},
+    {keys::Up, 4, 8},    {keys::Up, 2, 2},    {keys::Up, 8, 8},   {keys::Down, 6, 2},
+    {keys::Down, 8, 8},  {keys::Left, 8, 4},  {keys::Left, 6, 6}, {keys::Right, 2, 6},
+    {keys::Right, 4, 4}, {keys::Right, 0, 6}, {keys::W, 4, 4},    {keys::Shift, 2, 2},
 };
 const SteeringRow Player2Rows[] = {
-    {keys::W, 40, 80},  {keys::W, 20, 20},  {keys::S, 60, 20},     {keys::S, 80, 80},
-    {keys::A, 80, 40},  {keys::A, 60, 60},  {keys::D, 20, 60},     {keys::D, 40, 40},
-    {keys::D, 0, 60},   {keys::Up, 40, 40}, {keys::Space, 20, 20},
+    {keys::W, 40, 80}, {keys::W, 20, 20},  {keys::S, 60, 20},     {keys::S, 80, 80},
+    {keys::A, 80, 40}, {keys::A, 60, 60},  {keys::D, 20, 60},     {keys::D, 40, 40},
+    {keys::D, 0, 60},  {keys::Up, 40, 40}, {keys::Space, 20, 20},
 };
 
 } // namespace

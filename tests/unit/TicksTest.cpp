@@ -43,8 +43,11 @@ TEST_F(TicksTest, CountdownShowsThreeTwoOneThenStartsTheTicks) {
         bool visible;
         const char* caption;
     };
-    const Step steps[] = {{699, false, "4"}, {700, true, "3"}, {1400, true, "2"},
-                          {2100, true, "1"}, {2800, false, "4"}};
+    const Step steps[] = {{699, false, "4"},
+                          {700, true, "3"},
+                          {1400, true, "2"},
+                          {2100, true, "1"},
+                          {2800, false, "4"}};
     for (const Step& step : steps) {
         sim.advance(step.at - sim.window.clock().now());
         SCOPED_TRACE(step.at);
@@ -121,8 +124,8 @@ TEST_F(TicksTest, SpeedChangesBothIntervalsMidRound) {
         EXPECT_EQ(sim.window.timerInterval(Timer::Timer3), 700);
         EXPECT_TRUE(sim.window.timerEnabled(Timer::Timer1));
         for (std::int16_t other = 1; other <= 4; ++other) {
-            EXPECT_EQ(sim.window.menuChecked(static_cast<MenuItem>(
-                          static_cast<int>(MenuItem::Speed1) + other - 1)),
+            EXPECT_EQ(sim.window.menuChecked(
+                          static_cast<MenuItem>(static_cast<int>(MenuItem::Speed1) + other - 1)),
                       other == level.level);
         }
     }

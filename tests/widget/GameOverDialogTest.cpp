@@ -3,6 +3,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "GameOverDialog.h"
+
 #include "MainWindow.h"
 
 #include <QAction>
@@ -111,9 +112,8 @@ private slots:
 
     void escapeClosesAndKeepsTheCounters() {
         window->setCounterCaption(Player::One, "3");
-        withGameOver([](GameOverDialog&) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        });
+        withGameOver(
+            [](GameOverDialog&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); });
         QCOMPARE(window->counterCaption(Player::One), "3");
         QVERIFY(opened.isEmpty());
     }

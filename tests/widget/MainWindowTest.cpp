@@ -1,6 +1,7 @@
+#include "MainWindow.h"
+
 #include "BoardView.h"
 #include "KeyCodes.h"
-#include "MainWindow.h"
 
 #include <QAction>
 #include <QLabel>
@@ -85,8 +86,8 @@ private slots:
         QCOMPARE(top.size(), 1);
         QCOMPARE(top[0]->text(), QStringLiteral("&Plik"));
         const QList<QAction*> items = top[0]->menu()->actions();
-        const QStringList captions{QStringLiteral("Nowa gra"), QStringLiteral("Pauza"),
-                                   QStringLiteral("Koniec gry"), QString(),
+        const QStringList captions{QStringLiteral("Nowa gra"),     QStringLiteral("Pauza"),
+                                   QStringLiteral("Koniec gry"),   QString(),
                                    QStringLiteral("Prędkość gry"), QString(),
                                    QStringLiteral("Koniec")};
         QCOMPARE(items.size(), captions.size());
@@ -114,8 +115,8 @@ private slots:
     }
 
     void speedChoiceChecksExactlyOneItem() {
-        const std::tuple<int, int, int> levels[] = {{1, 800, 400}, {4, 50, 20}, {2, 600, 200},
-                                                    {2, 600, 200}, {3, 200, 50}};
+        const std::tuple<int, int, int> levels[] = {
+            {1, 800, 400}, {4, 50, 20}, {2, 600, 200}, {2, 600, 200}, {3, 200, 50}};
         for (const auto& [level, normal, fast] : levels) {
             action(QStringLiteral("mnuspeed(%1)").arg(level).toLatin1().constData())->trigger();
             for (int other = 1; other <= 4; ++other) {
@@ -162,9 +163,8 @@ private slots:
     }
 
     void ctrlKQuits() {
-        QTimer::singleShot(0, this, [this] {
-            QTest::keyClick(window.get(), Qt::Key_K, Qt::ControlModifier);
-        });
+        QTimer::singleShot(
+            0, this, [this] { QTest::keyClick(window.get(), Qt::Key_K, Qt::ControlModifier); });
         // A safety net: without the shortcut the loop would never end.
         QTimer::singleShot(5000, this, [] { QCoreApplication::exit(1); });
         QCOMPARE(QApplication::exec(), 0);

@@ -1,0 +1,182 @@
+"""Runs the real zirvel2 on a private virtual X display and plays it with real X key events.
+
+Screens are read back pixel by pixel, so the checks see what a player would see.
+"""
+
+import os
+import subprocess
+import time
+from pathlib import Path
+
+BINARY = os.environ.get("ZIRVEL2", "zirvel2")
+SCREEN = (1024, 768)
+CLIENT_SIZE = (674, 452)
+BOARD_ORIGIN = (16, 40)
+CELL = 16
+COLUMNS, ROWS = 40, 23
+COUNTDOWN = (312, 56)  # top left corner of the countdown label in the client area
+# Cells whose centres the countdown label can cover: columns 18 to 20 of rows 1 to 3.
+UNDER_COUNTDOWN = {row * 40 + column + 1 for row in (1, 2, 3) for column in (18, 19, 20)}
+
+BLACK = (0, 0, 0)
+P1_HEAD = (255, 0, 0)
+P1_TRAIL = (200, 100, 50)
+P2_HEAD = (0, 0, 255)
+P2_TRAIL = (50, 100, 200)
+START_LAYOUT = {370: P2_HEAD, 390: P1_HEAD, 410: P2_TRAIL, 430: P1_TRAIL}
+
+COUNTER_1 = (16, 16, 33, 17)
+COUNTER_2 = (624, 16, 33, 17)
+
+
+class Screen:
+    def __init__(self, data, origin):
+        self.data = data
+        self.origin = origin
+
+    def pixel(self, x, y):
+        """The colour at (x, y) of the main window's client area."""
+        offset = ((self.origin[1] + y) * SCREEN[0] + self.origin[0] + x) * 3
+        return tuple(self.data[offset : offset + 3])
+
+    def region(self, rect):
+        x, y, w, h = rect
+        return [self.pixel(x + dx, y + dy) for dy in range(h) for dx in range(w)]
+
+    def cell(self, index):
+        column, row = (index - 1) % COLUMNS, (index - 1) // COLUMNS
+        return self.pixel(BOARD_ORIGIN[0] + column * CELL + CELL // 2,
+                          BOARD_ORIGIN[1] + row * CELL + CELL // 2)
+
+    def cells(self):
+        return {i: self.cell(i) for i in range(1, COLUMNS * ROWS + 1)}
+
+    def occupied(self):
+        """Every non-black cell, leaving out the cells the countdown label may cover."""
+        return {i: c for i, c in self.cells().items()
+                if c != BLACK and i not in UNDER_COUNTDOWN}
+
+    def board_mismatches(self, expected_cells, skip=None):
+        """Every board pixel whose colour differs from its cell's expected colour."""
+        mismatches = []
+        for index in range(1, COLUMNS * ROWS + 1):
+            column, row = (index - 1) % COLUMNS, (index - 1) // COLUMNS
+            want = expected_cells.get(index, BLACK)
+            for dy in range(CELL):
+                for dx in range(CELL):
+                    x = BOARD_ORIGIN[0] + column * CELL + dx
+                    y = BOARD_ORIGIN[1] + row * CELL + dy
+                    if skip and skip(x, y):
+                        continue
+                    got = self.pixel(x, y)
+                    if got != want:
+                        mismatches.append((index, x, y, got, want))
+        return mismatches
+
+    def save(self, path):
+        """Writes the whole screen as a PNG, for a person to look at."""
+        subprocess.run(["convert", "-size", f"{SCREEN[0]}x{SCREEN[1]}", "-depth", "8",
+                        "rgb:-", str(path)], input=self.data, check=True)
+
+
+class Game:
+    """zirvel2 on its own Xvfb display."""
+
+    def __init__(self, extra_env=None):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp"],
+            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as pipe:
+            display = pipe.readline().strip()
+        if not display:
+            raise RuntimeError("Xvfb did not start")
+        self.env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb")
+        self.env.pop("QT_SCALE_FACTOR", None)
+        self.env.update(extra_env or {})
+        self.process = subprocess.Popen([BINARY], env=self.env)
+        self.window = self.find_window("Zirvel 2")
+        self.focus()
+
+    def close(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(timeout=10)
+        self.xvfb.terminate()
+        self.xvfb.wait(timeout=10)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *args], env=self.env, check=True,
+                              capture_output=True, text=True).stdout
+
+    def find_window(self, title, timeout=15.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                                   env=self.env, capture_output=True, text=True).stdout.split()
+            if found:
+                return found[0]
+            if self.process.poll() is not None:
+                raise RuntimeError(f"zirvel2 exited with {self.process.returncode}")
+            time.sleep(0.05)
+        raise TimeoutError(f"no window '{title}'")
+
+    def window_gone(self, title, timeout=5.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                                   env=self.env, capture_output=True, text=True).stdout.split()
+            if not found:
+                return True
+            time.sleep(0.05)
+        return False
+
+    def focus(self, window=None):
+        # There is no window manager on the display: give the window the keyboard ourselves.
+        self.xdotool("windowfocus", "--sync", window or self.window)
+        time.sleep(0.1)
+
+    def key(self, *keys):
+        self.xdotool("key", "--delay", "60", *keys)
+
+    def key_down(self, key):
+        self.xdotool("keydown", key)
+
+    def key_up(self, key):
+        self.xdotool("keyup", key)
+
+    def geometry(self, window=None):
+        lines = self.xdotool("getwindowgeometry", "--shell", window or self.window).split()
+        values = dict(line.split("=") for line in lines)
+        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    def client_origin(self):
+        x, y, _, height = self.geometry()
+        # The menu bar sits above the client area; the client area is the window's bottom part.
+        return x, y + height - CLIENT_SIZE[1]
+
+    def screen(self):
+        data = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                              env=self.env, check=True, capture_output=True).stdout
+        if len(data) != SCREEN[0] * SCREEN[1] * 3:
+            raise RuntimeError(f"screen grab has {len(data)} bytes")
+        return Screen(data, self.client_origin())
+
+    def click(self, x, y):
+        """Clicks at (x, y) of the screen."""
+        self.xdotool("mousemove", "--sync", str(x), str(y))
+        self.xdotool("click", "1")
+
+
+def artifact_dir():
+    path = Path(os.environ.get("ZIRVEL2_E2E_ARTIFACTS", "e2e-screens"))
+    path.mkdir(parents=True, exist_ok=True)
+    return path

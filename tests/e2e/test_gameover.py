@@ -1,0 +1,76 @@
+"""The game-over window on the real desktop: opened from the menu, closed by real keys and
+clicks, and the author link handed to the desktop's browser."""
+
+import os
+import stat
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+from harness import COUNTER_1, COUNTER_2, Game, artifact_dir
+
+DARK_RED = (64, 0, 0)
+# Plik > Koniec gry, once a game has enabled "Pauza".
+OPEN_GAME_OVER = ("alt+p", "Down", "Down", "Return")
+
+
+def play_until_player_1_scores(game):
+    game.key("ctrl+n")
+    # At "Szybko" both heads reach the top 4.6 s after "Nowa gra"; player 1 is charged.
+    time.sleep(5.2)
+
+
+class GameOver(unittest.TestCase):
+    def test_enter_on_zamknij_resets_both_counters(self):
+        with Game() as game:
+            zero = game.screen().region(COUNTER_1)
+            play_until_player_1_scores(game)
+            self.assertNotEqual(game.screen().region(COUNTER_1), zero)
+
+            game.key(*OPEN_GAME_OVER)
+            dialog = game.find_window("Koniec gry")
+            x, y, width, height = game.geometry(dialog)
+            self.assertEqual((width, height), (312, 213))
+            screen = game.screen()
+            screen.save(artifact_dir() / "game-over.png")
+            origin = game.client_origin()
+            self.assertEqual(screen.pixel(x - origin[0] + 20, y - origin[1] + 100), DARK_RED)
+
+            game.focus(dialog)
+            game.key("Return")
+            self.assertTrue(game.window_gone("Koniec gry"))
+            game.focus()
+            screen = game.screen()
+            self.assertEqual(screen.region(COUNTER_1), zero)
+            self.assertEqual(screen.region(COUNTER_2), zero)
+
+    def test_author_link_opens_a_web_address_and_keeps_the_counters(self):
+        with tempfile.TemporaryDirectory() as folder:
+            record = Path(folder) / "opened"
+            browser = Path(folder) / "xdg-open"
+            browser.write_text(f'#!/bin/sh\nprintf "%s" "$1" > "{record}"\n')
+            browser.chmod(browser.stat().st_mode | stat.S_IXUSR)
+            path = f"{folder}{os.pathsep}{os.environ.get('PATH', '')}"
+            with Game({"PATH": path}) as game:
+                zero = game.screen().region(COUNTER_1)
+                play_until_player_1_scores(game)
+                scored = game.screen().region(COUNTER_1)
+                self.assertNotEqual(scored, zero)
+
+                game.key(*OPEN_GAME_OVER)
+                dialog = game.find_window("Koniec gry")
+                x, y, _, _ = game.geometry(dialog)
+                game.click(x + 8 + 12, y + 192 + 8)
+                self.assertTrue(game.window_gone("Koniec gry"))
+
+                deadline = time.monotonic() + 10
+                while not record.exists() and time.monotonic() < deadline:
+                    time.sleep(0.05)
+                self.assertRegex(record.read_text(), r"^https?://")
+                # The round went on being stopped: the counter is still the one scored.
+                self.assertEqual(game.screen().region(COUNTER_1), scored)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
