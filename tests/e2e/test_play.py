@@ -75,6 +75,20 @@ class Play(unittest.TestCase):
             self.assertEqual(screen.occupied(), START_LAYOUT)
             self.assertNotEqual(screen.region(COUNTER_1), zero)
 
+    def test_game_keys_still_arrive_after_the_menu_was_used(self):
+        with Game() as game:
+            game.key("alt+p", "Escape", "Escape")
+            game.key("ctrl+n")
+            started = time.monotonic()
+            game.key("Left", "a")
+            time.sleep(started + COUNTDOWN_SECONDS + 0.5 - time.monotonic())
+            screen = game.screen()
+            # Both heads left their start cells sideways.
+            self.assertEqual(screen.cell(390), P1_TRAIL)
+            self.assertEqual(screen.cell(389), P1_TRAIL)
+            self.assertEqual(screen.cell(370), P2_TRAIL)
+            self.assertEqual(screen.cell(369), P2_TRAIL)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

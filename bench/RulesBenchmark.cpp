@@ -1,0 +1,70 @@
+// Cost of the rules per event on the in-memory board.
+#include "KeyCodes.h"
+#include "sim/Simulation.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace zirvel;
+
+namespace {
+
+// Both heads in open space, one move from where they stand; each iteration puts them back.
+struct OpenBoard {
+    OpenBoard() {
+        sim.game.mnunowagra_Click();
+        sim.game.Form_KeyDown(keys::Shift, 0);
+        sim.game.Form_KeyDown(keys::Space, 0);
+    }
+    void restage() {
+        sim.window.setCellColour(460, colours::Free);
+        sim.window.setCellColour(260, colours::Free);
+        sim.game.state().Poczatek1 = 500;
+        sim.game.state().Poczatek2 = 300;
+    }
+    sim::Simulation sim;
+};
+
+void BM_FastTickScanAndBothTurboMoves(benchmark::State& state) {
+    OpenBoard board;
+    for (auto _ : state) {
+        board.restage();
+        board.sim.game.Timer2_Timer();
+    }
+}
+BENCHMARK(BM_FastTickScanAndBothTurboMoves);
+
+void BM_NormalTickScanAndBothMoves(benchmark::State& state) {
+    OpenBoard board;
+    board.sim.game.Form_KeyUp(keys::Shift, 0);
+    board.sim.game.Form_KeyUp(keys::Space, 0);
+    for (auto _ : state) {
+        board.restage();
+        board.sim.game.Timer1_Timer();
+    }
+}
+BENCHMARK(BM_NormalTickScanAndBothMoves);
+
+void BM_NewRoundReset(benchmark::State& state) {
+    sim::Simulation sim;
+    for (auto _ : state) {
+        sim.game.mnunowagra_Click();
+    }
+}
+BENCHMARK(BM_NewRoundReset);
+
+void BM_KeyPress(benchmark::State& state) {
+    sim::Simulation sim;
+    sim.game.mnunowagra_Click();
+    const std::uint16_t turns[] = {keys::Left, keys::Up, keys::Right, keys::Up};
+    std::size_t next = 0;
+    for (auto _ : state) {
+        sim.game.Form_KeyDown(turns[next], 0);
+        next = (next + 1) % 4;
+    }
+    benchmark::DoNotOptimize(sim.game.state().Kierunek1);
+}
+BENCHMARK(BM_KeyPress);
+
+} // namespace
+
+BENCHMARK_MAIN();

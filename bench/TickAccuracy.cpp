@@ -1,0 +1,189 @@
+// Plays the real main window (offscreen) for a while at a speed level and reports how well
+// the ticks keep their schedule and how much the board repaints.
+//
+// Two scripted players run serpentines through their own halves of the board, so that a
+// round lasts longer than the measurement and the ticks never pause for a countdown.
+#include "Board.h"
+#include "BoardView.h"
+#include "KeyCodes.h"
+#include "MainWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPaintEvent>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+using namespace zirvel;
+
+namespace {
+
+struct Level {
+    std::int16_t index;
+    const char* caption;
+    int normal;
+    int fast;
+};
+
+struct Measurement {
+    std::vector<double> normalTicks; // ms since the ticks started
+    std::vector<double> fastTicks;
+    std::vector<double> paintMicroseconds;
+    long long paintedArea = 0;
+    int crashes = 0;
+    double cpuSeconds = 0.0; // user and system time of this process while measuring
+};
+
+double processCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Turns at the top and bottom rows: player 1 works its way right, player 2 left.
+void steer(Game& game, Player player) {
+    const GameState& state = game.state();
+    const int row = board::rowOf(state.head(player));
+    const std::optional<Heading> heading = headingOf(player, state.direction(player));
+    const bool one = player == Player::One;
+    const std::uint16_t sideways = one ? keys::Right : keys::A;
+    const std::uint16_t up = one ? keys::Up : keys::W;
+    const std::uint16_t down = one ? keys::Down : keys::S;
+    if ((heading == Heading::Up && row == 0) ||
+        (heading == Heading::Down && row == board::Rows - 1)) {
+        game.Form_KeyDown(sideways, 0);
+    } else if (heading != Heading::Up && heading != Heading::Down) {
+        game.Form_KeyDown(row == 0 ? down : up, 0);
+    }
+}
+
+// Times and measures every paint of the board.
+class PaintMeter : public QObject {
+public:
+    explicit PaintMeter(Measurement& measurement)
+        : measurement_(measurement) {}
+    bool recording = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Paint || !recording) {
+            return false;
+        }
+        long long area = 0;
+        for (const QRect& rect : static_cast<QPaintEvent*>(event)->region()) {
+            area += static_cast<long long>(rect.width()) * rect.height();
+        }
+        QElapsedTimer clock;
+        clock.start();
+        watched->event(event);
+        measurement_.paintMicroseconds.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e3);
+        measurement_.paintedArea += area;
+        return true;
+    }
+
+private:
+    Measurement& measurement_;
+};
+
+Measurement play(const Level& level, int seconds) {
+    Measurement result;
+    MainWindow window;
+    window.show();
+    Game& game = window.game();
+    game.mnuspeed_Click(level.index);
+
+    PaintMeter meter(result);
+    window.boardView()->installEventFilter(&meter);
+
+    QEventLoop loop;
+    QElapsedTimer clock;
+    auto* timer1 = window.findChild<QTimer*>(QStringLiteral("Timer1"));
+    auto* timer2 = window.findChild<QTimer*>(QStringLiteral("Timer2"));
+    auto* timer3 = window.findChild<QTimer*>(QStringLiteral("Timer3"));
+    const auto since = [&] { return static_cast<double>(clock.nsecsElapsed()) / 1e6; };
+
+    // These run after the game's own handlers: the countdown's last tick starts the clock.
+    QObject::connect(timer3, &QTimer::timeout, &loop, [&] {
+        if (window.timerEnabled(Timer::Timer1) && !clock.isValid()) {
+            clock.start();
+            result.cpuSeconds = -processCpuSeconds();
+            meter.recording = true;
+            QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        }
+    });
+    QObject::connect(timer1, &QTimer::timeout, &loop, [&] {
+        result.normalTicks.push_back(since());
+        steer(game, Player::One);
+        steer(game, Player::Two);
+    });
+    QObject::connect(timer2, &QTimer::timeout, &loop, [&] { result.fastTicks.push_back(since()); });
+
+    game.mnunowagra_Click();
+    loop.exec();
+    result.cpuSeconds += processCpuSeconds();
+    for (Player player : BothPlayers) {
+        result.crashes += std::stoi(window.counterCaption(player));
+    }
+    return result;
+}
+
+double percentile(std::vector<double> values, double p) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    const auto rank = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[rank];
+}
+
+void printTimer(const char* name, const std::vector<double>& ticks, int interval, int seconds) {
+    std::vector<double> lateness;
+    for (std::size_t k = 0; k < ticks.size(); ++k) {
+        lateness.push_back(ticks[k] - static_cast<double>(k + 1) * interval);
+    }
+    std::printf("| %-7s | %5zu | %7d | %8.3f | %8.3f | %8.3f |\n", name, ticks.size(),
+                seconds * 1000 / interval, percentile(lateness, 0.5), percentile(lateness, 0.99),
+                lateness.empty() ? 0.0 : *std::max_element(lateness.begin(), lateness.end()));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    int seconds = 10;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--seconds") == 0) {
+            seconds = std::max(1, std::atoi(argv[i + 1]));
+        }
+    }
+    QApplication app(argc, argv);
+
+    const Level levels[] = {{4, "B. Szybko", 50, 20}, {3, "Szybko", 200, 50}};
+    for (const Level& level : levels) {
+        const Measurement m = play(level, seconds);
+        std::printf("\n%s, %d s of play, %d crash%s\n", level.caption, seconds, m.crashes,
+                    m.crashes == 1 ? "" : "es");
+        std::printf("| timer   | ticks | nominal | late p50 | late p99 | late max |  (ms)\n");
+        printTimer("normal", m.normalTicks, level.normal, seconds);
+        printTimer("fast", m.fastTicks, level.fast, seconds);
+        const double moves = 2.0 * static_cast<double>(m.normalTicks.size());
+        std::printf("board paints: %zu, area per move %.0f px^2 (cell 256 px^2), paint time "
+                    "p50 %.1f us, p99 %.1f us\n",
+                    m.paintMicroseconds.size(),
+                    moves > 0 ? static_cast<double>(m.paintedArea) / moves : 0.0,
+                    percentile(m.paintMicroseconds, 0.5), percentile(m.paintMicroseconds, 0.99));
+        std::printf("CPU while playing: %.2f %% of one core\n", 100.0 * m.cpuSeconds / seconds);
+    }
+    return 0;
+}
