@@ -11,7 +11,7 @@ PACKAGES=(
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # end-to-end tests: a virtual X display, real key events, screen grabs
-    xvfb xauth xdotool x11-apps imagemagick python3
+    xvfb xauth xdotool x11-apps imagemagick python3 python3-xlib
     # fonts for the window's text
     fonts-dejavu-core fonts-liberation2
 )

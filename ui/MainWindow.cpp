@@ -2,6 +2,7 @@
 
 #include "BoardView.h"
 #include "GameOverDialog.h"
+#include "KeyCodes.h"
 #include "KeyMapping.h"
 
 #include <QActionGroup>
@@ -82,6 +83,7 @@ void MainWindow::buildClientArea() {
     board_ = new BoardView(cells_, client);
     board_->setObjectName(QStringLiteral("Label1"));
     board_->move(BoardOrigin);
+    board_->installEventFilter(this);
 
     counters_[slot(Player::One)] = makeCounter(client, Player::One, 16);
     counters_[slot(Player::Two)] = makeCounter(client, Player::Two, 624);
@@ -124,6 +126,7 @@ QAction* MainWindow::addCommand(QMenu* menu, const char* name, const QString& ca
 void MainWindow::buildMenu() {
     QMenu* plik = menuBar()->addMenu(QStringLiteral("&Plik"));
     plik->setObjectName(QStringLiteral("mnuplik"));
+    plik_ = plik;
 
     addCommand(plik, "mnunowagra", QStringLiteral("Nowa gra"), QKeySequence(Qt::CTRL | Qt::Key_N),
                &Game::mnunowagra_Click);
@@ -163,7 +166,11 @@ void MainWindow::buildMenu() {
     QAction* quit = plik->addAction(QStringLiteral("Koniec"));
     quit->setObjectName(QStringLiteral("mnuKoniec"));
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
-    connect(quit, &QAction::triggered, qApp, &QApplication::quit);
+    connect(quit, &QAction::triggered, this, &MainWindow::mnuKoniec_Click);
+}
+
+void MainWindow::mnuKoniec_Click() {
+    QApplication::exit(0);
 }
 
 void MainWindow::setCellColour(int index, Colour colour) {
@@ -263,7 +270,22 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         game_.Form_KeyDown(*code, modifierMask(event->modifiers()));
         return;
     }
+    // F10 opens the menu, as desktops expect of a window with a menu bar.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier) {
+        menuBar()->setActiveAction(plik_->menuAction());
+        return;
+    }
     QMainWindow::keyPressEvent(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Once the board has lost the keyboard (another window, a menu), the release of a held
+    // turbo key would never arrive; let go of both now rather than leave one on for ever.
+    if (watched == board_ && event->type() == QEvent::FocusOut) {
+        game_.Form_KeyUp(keys::Shift, 0);
+        game_.Form_KeyUp(keys::Space, 0);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent* event) {

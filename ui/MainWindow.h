@@ -50,9 +50,13 @@ public:
     void repaintNow() override;
     void showGameOver() override;
 
+    // "Koniec": ends the program at once.
+    void mnuKoniec_Click();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildClientArea();
@@ -71,6 +75,7 @@ private:
     QAction* pauza_ = nullptr;
     QAction* koniecGry_ = nullptr;
     std::array<QAction*, 4> speeds_{};
+    QMenu* plik_ = nullptr;
     std::array<FormTimer, 3> timers_;
     UrlOpener openUrl_;
     zirvel::Game game_{*this};

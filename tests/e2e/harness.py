@@ -5,6 +5,7 @@ Screens are read back pixel by pixel, so the checks see what a player would see.
 
 import os
 import subprocess
+import tempfile
 import time
 from pathlib import Path
 
@@ -93,7 +94,9 @@ class Game:
             display = pipe.readline().strip()
         if not display:
             raise RuntimeError("Xvfb did not start")
-        self.env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb")
+        self.runtime_dir = tempfile.TemporaryDirectory()
+        self.env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb",
+                        XDG_RUNTIME_DIR=self.runtime_dir.name)
         self.env.pop("QT_SCALE_FACTOR", None)
         self.env.update(extra_env or {})
         self.process = subprocess.Popen([BINARY], env=self.env)
@@ -106,6 +109,7 @@ class Game:
             self.process.wait(timeout=10)
         self.xvfb.terminate()
         self.xvfb.wait(timeout=10)
+        self.runtime_dir.cleanup()
 
     def __enter__(self):
         return self
@@ -169,6 +173,22 @@ class Game:
         if len(data) != SCREEN[0] * SCREEN[1] * 3:
             raise RuntimeError(f"screen grab has {len(data)} bytes")
         return Screen(data, self.client_origin())
+
+    def request_close(self, window=None):
+        """Asks the window to close, as a window manager's close button does."""
+        from Xlib import X, Xatom  # noqa: F401  (Debian's python3-xlib)
+        from Xlib.display import Display
+        from Xlib.protocol import event
+
+        display = Display(self.env["DISPLAY"])
+        target = display.create_resource_object("window", int(window or self.window))
+        protocols = display.intern_atom("WM_PROTOCOLS")
+        delete = display.intern_atom("WM_DELETE_WINDOW")
+        message = event.ClientMessage(window=target, client_type=protocols,
+                                      data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+        target.send_event(message)
+        display.flush()
+        display.close()
 
     def click(self, x, y):
         """Clicks at (x, y) of the screen."""

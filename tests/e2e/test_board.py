@@ -1,5 +1,6 @@
 """The window as it starts, a new game's start layout, and quitting."""
 
+import time
 import unittest
 
 from harness import (BLACK, BOARD_ORIGIN, COUNTDOWN, START_LAYOUT, Game, artifact_dir)
@@ -34,6 +35,14 @@ class Board(unittest.TestCase):
             game.key("ctrl+n")
             game.key("ctrl+k")
             self.assertEqual(game.process.wait(timeout=10), 0)
+
+    def test_closing_the_window_during_a_round_exits_cleanly(self):
+        for wait in (1.0, 3.5):  # during the countdown, then while the heads move
+            with Game() as game:
+                game.key("ctrl+n")
+                time.sleep(wait)
+                game.request_close()
+                self.assertEqual(game.process.wait(timeout=10), 0)
 
 
 if __name__ == "__main__":
