@@ -1,4 +1,4 @@
-# Shared by scripts/run, scripts/test and scripts/bench: installs the Debian packages the
+# Shared by scripts/run, scripts/test, scripts/bench and scripts/package: installs the Debian packages the
 # project needs (only those missing) and builds into one build folder.
 # shellcheck shell=bash
 
@@ -14,6 +14,8 @@ PACKAGES=(
     xvfb xauth xdotool x11-apps imagemagick python3 python3-xlib
     # fonts for the window's text
     fonts-dejavu-core fonts-liberation2
+    # packaging and validation of the desktop files
+    dpkg-dev desktop-file-utils appstream
 )
 
 install_missing_packages() {

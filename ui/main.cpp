@@ -1,10 +1,18 @@
 #include "MainWindow.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zirvel 2"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("pl.morvid.Zirvel2"));
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/%1/pl.morvid.Zirvel2.png").arg(size));
+    }
+    QApplication::setWindowIcon(icon);
+
     MainWindow window;
     window.show();
     return QApplication::exec();

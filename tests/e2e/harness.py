@@ -31,18 +31,28 @@ COUNTER_2 = (624, 16, 33, 17)
 
 
 class Screen:
-    def __init__(self, data, origin):
+    """A grab of the whole screen, addressed from the main window's client area.
+
+    Coordinates are the window's own pixels; with a scale factor each of them covers
+    scale x scale device pixels, and `device_pixel` reads one of those."""
+
+    def __init__(self, data, origin, size, scale=1):
         self.data = data
         self.origin = origin
+        self.size = size
+        self.scale = scale
 
-    def pixel(self, x, y):
-        """The colour at (x, y) of the main window's client area."""
-        offset = ((self.origin[1] + y) * SCREEN[0] + self.origin[0] + x) * 3
+    def device_pixel(self, x, y):
+        """The colour at device pixel (x, y) from the client area's top left corner."""
+        offset = ((self.origin[1] + y) * self.size[0] + self.origin[0] + x) * 3
         return tuple(self.data[offset : offset + 3])
 
+    def pixel(self, x, y):
+        return self.device_pixel(x * self.scale, y * self.scale)
+
     def region(self, rect):
-        x, y, w, h = rect
-        return [self.pixel(x + dx, y + dy) for dy in range(h) for dx in range(w)]
+        x, y, w, h = (v * self.scale for v in rect)
+        return [self.device_pixel(x + dx, y + dy) for dy in range(h) for dx in range(w)]
 
     def cell(self, index):
         column, row = (index - 1) % COLUMNS, (index - 1) // COLUMNS
@@ -58,36 +68,40 @@ class Screen:
                 if c != BLACK and i not in UNDER_COUNTDOWN}
 
     def board_mismatches(self, expected_cells, skip=None):
-        """Every board pixel whose colour differs from its cell's expected colour."""
+        """Every device pixel of the board whose colour differs from its cell's expected
+        colour; `skip(x, y)` leaves out window pixels."""
         mismatches = []
+        side = CELL * self.scale
         for index in range(1, COLUMNS * ROWS + 1):
             column, row = (index - 1) % COLUMNS, (index - 1) // COLUMNS
             want = expected_cells.get(index, BLACK)
-            for dy in range(CELL):
-                for dx in range(CELL):
-                    x = BOARD_ORIGIN[0] + column * CELL + dx
-                    y = BOARD_ORIGIN[1] + row * CELL + dy
-                    if skip and skip(x, y):
+            for dy in range(side):
+                for dx in range(side):
+                    x = BOARD_ORIGIN[0] * self.scale + column * side + dx
+                    y = BOARD_ORIGIN[1] * self.scale + row * side + dy
+                    if skip and skip(x // self.scale, y // self.scale):
                         continue
-                    got = self.pixel(x, y)
+                    got = self.device_pixel(x, y)
                     if got != want:
                         mismatches.append((index, x, y, got, want))
         return mismatches
 
     def save(self, path):
         """Writes the whole screen as a PNG, for a person to look at."""
-        subprocess.run(["convert", "-size", f"{SCREEN[0]}x{SCREEN[1]}", "-depth", "8",
+        subprocess.run(["convert", "-size", f"{self.size[0]}x{self.size[1]}", "-depth", "8",
                         "rgb:-", str(path)], input=self.data, check=True)
 
 
 class Game:
     """zirvel2 on its own Xvfb display."""
 
-    def __init__(self, extra_env=None):
+    def __init__(self, extra_env=None, size=SCREEN, scale=1):
+        self.size = size
+        self.scale = scale
         read_end, write_end = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp"],
+             f"{size[0]}x{size[1]}x24", "-nolisten", "tcp"],
             pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
@@ -98,6 +112,8 @@ class Game:
         self.env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb",
                         XDG_RUNTIME_DIR=self.runtime_dir.name)
         self.env.pop("QT_SCALE_FACTOR", None)
+        if scale != 1:
+            self.env["QT_SCALE_FACTOR"] = str(scale)
         self.env.update(extra_env or {})
         self.process = subprocess.Popen([BINARY], env=self.env)
         self.window = self.find_window("Zirvel 2")
@@ -165,14 +181,14 @@ class Game:
     def client_origin(self):
         x, y, _, height = self.geometry()
         # The menu bar sits above the client area; the client area is the window's bottom part.
-        return x, y + height - CLIENT_SIZE[1]
+        return x, y + height - CLIENT_SIZE[1] * self.scale
 
     def screen(self):
         data = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
                               env=self.env, check=True, capture_output=True).stdout
-        if len(data) != SCREEN[0] * SCREEN[1] * 3:
+        if len(data) != self.size[0] * self.size[1] * 3:
             raise RuntimeError(f"screen grab has {len(data)} bytes")
-        return Screen(data, self.client_origin())
+        return Screen(data, self.client_origin(), self.size, self.scale)
 
     def request_close(self, window=None):
         """Asks the window to close, as a window manager's close button does."""

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and validates what a desktop reads from it.
+set -euo pipefail
+build_dir=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+cmake --install "$build_dir" --prefix "$prefix" >/dev/null
+test -x "$prefix/bin/zirvel2"
+desktop-file-validate "$prefix/share/applications/pl.morvid.Zirvel2.desktop"
+appstreamcli validate --no-net "$prefix/share/metainfo/pl.morvid.Zirvel2.metainfo.xml"
+grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/pl.morvid.Zirvel2.svg"
+for size in 16 22 24 32 48 64 128 256; do
+    png="$prefix/share/icons/hicolor/${size}x${size}/apps/pl.morvid.Zirvel2.png"
+    # Width and height stand at bytes 16 to 23 of a PNG, big-endian.
+    read -r width height < <(od -An -tu1 -j16 -N8 "$png" |
+        awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
+    if [ "$width" != "$size" ] || [ "$height" != "$size" ]; then
+        echo "icon $png is ${width}x${height}, not ${size}x${size}" >&2
+        exit 1
+    fi
+done
+echo "installed files valid"
