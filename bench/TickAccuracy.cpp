@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QPaintEvent>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -36,6 +37,8 @@ struct Measurement {
     std::vector<double> fastTicks;
     std::vector<double> paintMicroseconds;
     long long paintedArea = 0;
+    int resetPaints = 0; // board paints of a new-round reset after the play
+    long long resetArea = 0;
     int crashes = 0;
     double cpuSeconds = 0.0; // user and system time of this process while measuring
 };
@@ -98,6 +101,9 @@ Measurement play(const Level& level, int seconds) {
     Measurement result;
     MainWindow window;
     window.show();
+    while (!window.windowHandle()->isExposed()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     Game& game = window.game();
     game.mnuspeed_Click(level.index);
 
@@ -130,6 +136,15 @@ Measurement play(const Level& level, int seconds) {
     game.mnunowagra_Click();
     loop.exec();
     result.cpuSeconds += processCpuSeconds();
+
+    // A reset of the played board repaints at once: measured apart from the moves.
+    const std::size_t paintsBefore = result.paintMicroseconds.size();
+    const long long areaBefore = result.paintedArea;
+    game.mnunowagra_Click();
+    result.resetPaints = static_cast<int>(result.paintMicroseconds.size() - paintsBefore);
+    result.resetArea = result.paintedArea - areaBefore;
+    result.paintMicroseconds.resize(paintsBefore);
+    result.paintedArea = areaBefore;
     for (Player player : BothPlayers) {
         result.crashes += std::stoi(window.counterCaption(player));
     }
@@ -183,6 +198,9 @@ int main(int argc, char* argv[]) {
                     m.paintMicroseconds.size(),
                     moves > 0 ? static_cast<double>(m.paintedArea) / moves : 0.0,
                     percentile(m.paintMicroseconds, 0.5), percentile(m.paintMicroseconds, 0.99));
+        std::printf("reset after play: %d board paint(s) of %lld px^2 (whole board %d px^2)\n",
+                    m.resetPaints, m.resetArea,
+                    board::CellCount * BoardView::CellSize * BoardView::CellSize);
         std::printf("CPU while playing: %.2f %% of one core\n", 100.0 * m.cpuSeconds / seconds);
     }
     return 0;

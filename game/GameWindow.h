@@ -45,7 +45,7 @@ public:
     virtual bool menuChecked(MenuItem item) const = 0;
     virtual void setMenuChecked(MenuItem item, bool checked) = 0;
 
-    // Paints the whole window before returning.
+    // Brings the whole window on screen up to date before returning.
     virtual void repaintNow() = 0;
 
     // Shows the game-over window and returns once it has closed.

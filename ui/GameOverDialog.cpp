@@ -1,5 +1,7 @@
 #include "GameOverDialog.h"
 
+#include "Fonts.h"
+
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -24,14 +26,6 @@ void paint(QWidget* widget, const QColor& background, const QColor& text) {
     widget->setPalette(palette);
 }
 
-QFont sansSerif(qreal pointSize, bool bold) {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
-
 QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, QPoint topLeft) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
@@ -44,11 +38,7 @@ QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, 
 QLabel* makeFinalCounter(QWidget* parent, const QString& name, QPoint topLeft) {
     QLabel* label = makeLabel(parent, name, {}, topLeft);
     label->setAlignment(Qt::AlignCenter);
-    QFont font(QStringLiteral("Georgia"));
-    font.setStyleHint(QFont::Serif);
-    font.setPointSizeF(15.75);
-    font.setBold(true);
-    label->setFont(font);
+    label->setFont(designFont(QStringLiteral("Georgia"), 15.75, true, QFont::Serif));
     return label;
 }
 
@@ -63,7 +53,7 @@ GameOverDialog::GameOverDialog(GameWindow& mainWindow, UrlOpener openUrl, QWidge
     setFixedSize(312, 213);
     paint(this, Background, CaptionText);
     // The design's small dialog font, so that "Zamknij" fits its button.
-    setFont(sansSerif(8.25, false));
+    setFont(designFont(QStringLiteral("MS Sans Serif"), 8.25, false));
     setMouseTracking(true);
 
     QLabel* first =
@@ -88,7 +78,7 @@ GameOverDialog::GameOverDialog(GameWindow& mainWindow, UrlOpener openUrl, QWidge
 
     link_ = makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Morvid"), {8, 192});
     paint(link_, Qt::black, QColor(0, 0, 255));
-    link_->setFont(sansSerif(9.75, true));
+    link_->setFont(designFont(QStringLiteral("MS Sans Serif"), 9.75, true));
     link_->adjustSize();
     link_->setCursor(Qt::PointingHandCursor);
     link_->setMouseTracking(true);
@@ -137,15 +127,18 @@ void GameOverDialog::Label3_Click() {
     accept();
 }
 
+// Together these underline the link exactly while the pointer is on it.
 void GameOverDialog::Form_MouseMove() {
-    QFont font = link_->font();
-    font.setUnderline(false);
-    link_->setFont(font);
+    setLinkUnderlined(false);
 }
 
 void GameOverDialog::Label3_MouseMove() {
+    setLinkUnderlined(true);
+}
+
+void GameOverDialog::setLinkUnderlined(bool underlined) {
     QFont font = link_->font();
-    font.setUnderline(true);
+    font.setUnderline(underlined);
     link_->setFont(font);
 }
 

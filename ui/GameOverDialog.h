@@ -33,6 +33,7 @@ protected:
 
 private:
     void Form_Load();
+    void setLinkUnderlined(bool underlined);
 
     zirvel::GameWindow& mainWindow_;
     UrlOpener openUrl_;

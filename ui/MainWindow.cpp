@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "BoardView.h"
+#include "Fonts.h"
 #include "GameOverDialog.h"
 #include "KeyCodes.h"
 #include "KeyMapping.h"
@@ -35,11 +36,7 @@ QLabel* makeCounter(QWidget* parent, Player player, int left) {
     label->setAlignment(Qt::AlignCenter);
     label->setStyleSheet(QStringLiteral(
         "QLabel { color: white; background: transparent; border: 1px solid black; }"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(8.25);
-    font.setBold(true);
-    label->setFont(font);
+    label->setFont(designFont(QStringLiteral("MS Sans Serif"), 8.25, true));
     label->setToolTip(QStringLiteral("Ilosc punktow gracza nr %1").arg(number(player)));
     return label;
 }
@@ -98,11 +95,7 @@ void MainWindow::buildClientArea() {
     countdownPalette.setColor(QPalette::Window, Qt::black);
     countdownPalette.setColor(QPalette::WindowText, Qt::white);
     countdown_->setPalette(countdownPalette);
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(24);
-    font.setBold(true);
-    countdown_->setFont(font);
+    countdown_->setFont(designFont(QStringLiteral("Arial"), 24, true));
     countdown_->adjustSize();
     countdown_->hide();
 
@@ -256,6 +249,7 @@ void MainWindow::setMenuChecked(MenuItem item, bool checked) {
     menuAction(item)->setChecked(checked);
 }
 
+// Paints synchronously: the window, and every cell that changed since the last paint.
 void MainWindow::repaintNow() {
     repaint();
 }

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QFont>
+
+// A font as the layout names it. Where the family is not installed, the style hint leads the
+// toolkit to its closest match.
+inline QFont designFont(const QString& family, qreal pointSize, bool bold,
+                        QFont::StyleHint hint = QFont::SansSerif) {
+    QFont font(family);
+    font.setStyleHint(hint);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
