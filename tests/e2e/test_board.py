@@ -1,5 +1,6 @@
 """The window as it starts, a new game's start layout, and quitting."""
 
+import subprocess
 import time
 import unittest
 
@@ -29,6 +30,13 @@ class Board(unittest.TestCase):
             screen = game.screen()
             screen.save(artifact_dir() / "new-game.png")
             self.assertEqual(screen.board_mismatches(START_LAYOUT, skip=under_countdown), [])
+
+    def test_window_carries_the_game_icon(self):
+        with Game() as game:
+            icon = subprocess.run(["xprop", "-id", game.window, "_NET_WM_ICON"], env=game.env,
+                                  capture_output=True, text=True, check=True).stdout
+            for size in (16, 32, 48):
+                self.assertIn(f"Icon ({size} x {size})", icon)
 
     def test_ctrl_k_quits_at_once(self):
         with Game() as game:
