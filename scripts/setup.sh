@@ -7,11 +7,11 @@ BUILD_DIR=${ZIRVEL2_BUILD_DIR:-$ROOT/build}
 
 PACKAGES=(
     # build
-    g++ cmake ninja-build pkg-config qt6-base-dev
+    g++ cmake ninja-build qt6-base-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # end-to-end tests: a virtual X display, real key events, screen grabs
-    xvfb xauth xdotool x11-apps imagemagick python3 python3-xlib
+    xvfb xdotool x11-utils imagemagick python3 python3-xlib
     # fonts for the window's text
     fonts-dejavu-core fonts-liberation2
     # packaging and validation of the desktop files

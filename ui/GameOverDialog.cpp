@@ -86,10 +86,8 @@ GameOverDialog::GameOverDialog(GameWindow& mainWindow, UrlOpener openUrl, QWidge
     link_->installEventFilter(this);
 
     // Pointer moves over the other controls belong to neither the window nor the link.
-    for (QWidget* widget :
-         {static_cast<QWidget*>(first), static_cast<QWidget*>(second),
-          static_cast<QWidget*>(finalCounters_[0]), static_cast<QWidget*>(finalCounters_[1]),
-          static_cast<QWidget*>(cmdkoniec_)}) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{first, second, finalCounters_[0],
+                                                           finalCounters_[1], cmdkoniec_}) {
         widget->setAttribute(Qt::WA_NoMousePropagation);
     }
     for (QWidget* widget : findChildren<QWidget*>()) {
