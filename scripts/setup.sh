@@ -15,7 +15,7 @@ PACKAGES=(
     # fonts for the window's text
     fonts-dejavu-core fonts-liberation2
     # packaging and validation of the desktop files
-    dpkg-dev desktop-file-utils appstream
+    dpkg-dev file desktop-file-utils appstream
 )
 
 install_missing_packages() {
