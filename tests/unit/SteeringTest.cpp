@@ -8,44 +8,42 @@ using namespace zirvel;
 namespace {
 
 struct SteeringRow {
+    Player player;
     std::uint16_t key;
     std::uint8_t before;
     std::uint8_t after;
 };
 
+constexpr Player P1 = Player::One;
+constexpr Player P2 = Player::Two;
+
 // One row per key and starting direction: the direction it sets, or the one it keeps when the
-// guard refuses a turn straight back.
-const SteeringRow Player1Rows[] = {
-    {keys::Up, 4, 8},    {keys::Up, 2, 2},    {keys::Up, 8, 8},   {keys::Down, 6, 2},
-    {keys::Down, 8, 8},  {keys::Left, 8, 4},  {keys::Left, 6, 6}, {keys::Right, 2, 6},
-    {keys::Right, 4, 4}, {keys::Right, 0, 6}, {keys::W, 4, 4},    {keys::Shift, 2, 2},
-};
-const SteeringRow Player2Rows[] = {
-    {keys::W, 40, 80}, {keys::W, 20, 20},  {keys::S, 60, 20},     {keys::S, 80, 80},
-    {keys::A, 80, 40}, {keys::A, 60, 60},  {keys::D, 20, 60},     {keys::D, 40, 40},
-    {keys::D, 0, 60},  {keys::Up, 40, 40}, {keys::Space, 20, 20},
+// guard refuses a turn straight back. The other player's direction never changes.
+const SteeringRow SteeringRows[] = {
+    {P1, keys::Up, 4, 8},    {P1, keys::Up, 2, 2},      {P1, keys::Up, 8, 8},
+    {P1, keys::Down, 6, 2},  {P1, keys::Down, 8, 8},    {P1, keys::Left, 8, 4},
+    {P1, keys::Left, 6, 6},  {P1, keys::Right, 2, 6},   {P1, keys::Right, 4, 4},
+    {P1, keys::Right, 0, 6}, {P1, keys::W, 4, 4},       {P1, keys::Shift, 2, 2},
+    {P2, keys::W, 40, 80},   {P2, keys::W, 20, 20},     {P2, keys::S, 60, 20},
+    {P2, keys::S, 80, 80},   {P2, keys::A, 80, 40},     {P2, keys::A, 60, 60},
+    {P2, keys::D, 20, 60},   {P2, keys::D, 40, 40},     {P2, keys::D, 0, 60},
+    {P2, keys::Up, 40, 40},  {P2, keys::Space, 20, 20},
 };
 
 } // namespace
 
 TEST(Steering, DirectionKeysTurnWithTheOppositeGuard) {
-    for (const SteeringRow& row : Player1Rows) {
-        SCOPED_TRACE(testing::Message() << "key " << row.key << " from " << int(row.before));
+    for (const SteeringRow& row : SteeringRows) {
+        SCOPED_TRACE(testing::Message() << "player " << number(row.player) << ", key " << row.key
+                                        << " from " << int(row.before));
+        const Player other = row.player == P1 ? P2 : P1;
+        const std::uint8_t otherDirection = row.player == P1 ? 20 : 2;
         sim::Simulation sim;
-        sim.game.state().Kierunek1 = row.before;
-        sim.game.state().Kierunek2 = 20;
+        sim.game.state().direction(row.player) = row.before;
+        sim.game.state().direction(other) = otherDirection;
         sim.game.Form_KeyDown(row.key, 0);
-        EXPECT_EQ(sim.game.state().Kierunek1, row.after);
-        EXPECT_EQ(sim.game.state().Kierunek2, 20);
-    }
-    for (const SteeringRow& row : Player2Rows) {
-        SCOPED_TRACE(testing::Message() << "key " << row.key << " from " << int(row.before));
-        sim::Simulation sim;
-        sim.game.state().Kierunek2 = row.before;
-        sim.game.state().Kierunek1 = 2;
-        sim.game.Form_KeyDown(row.key, 0);
-        EXPECT_EQ(sim.game.state().Kierunek2, row.after);
-        EXPECT_EQ(sim.game.state().Kierunek1, 2);
+        EXPECT_EQ(sim.game.state().direction(row.player), row.after);
+        EXPECT_EQ(sim.game.state().direction(other), otherDirection);
     }
 }
 
