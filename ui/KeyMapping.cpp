@@ -2,32 +2,29 @@
 
 #include "KeyCodes.h"
 
+#include <utility>
+
+namespace {
+
+using namespace zirvel;
+
+// The toolkit reports either Shift key as Key_Shift.
+constexpr std::pair<int, std::uint16_t> GameKeys[] = {
+    {Qt::Key_Up, keys::Up},       {Qt::Key_Down, keys::Down}, {Qt::Key_Left, keys::Left},
+    {Qt::Key_Right, keys::Right}, {Qt::Key_W, keys::W},       {Qt::Key_S, keys::S},
+    {Qt::Key_A, keys::A},         {Qt::Key_D, keys::D},       {Qt::Key_Space, keys::Space},
+    {Qt::Key_Shift, keys::Shift},
+};
+
+} // namespace
+
 std::optional<std::uint16_t> virtualKeyCode(int qtKey) {
-    using namespace zirvel;
-    switch (qtKey) {
-    case Qt::Key_Up:
-        return keys::Up;
-    case Qt::Key_Down:
-        return keys::Down;
-    case Qt::Key_Left:
-        return keys::Left;
-    case Qt::Key_Right:
-        return keys::Right;
-    case Qt::Key_W:
-        return keys::W;
-    case Qt::Key_S:
-        return keys::S;
-    case Qt::Key_A:
-        return keys::A;
-    case Qt::Key_D:
-        return keys::D;
-    case Qt::Key_Space:
-        return keys::Space;
-    case Qt::Key_Shift: // the toolkit reports either Shift key as this one
-        return keys::Shift;
-    default:
-        return std::nullopt;
+    for (const auto& [key, code] : GameKeys) {
+        if (key == qtKey) {
+            return code;
+        }
     }
+    return std::nullopt;
 }
 
 std::uint16_t modifierMask(Qt::KeyboardModifiers modifiers) {
