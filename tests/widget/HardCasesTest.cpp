@@ -75,7 +75,7 @@ private slots:
         board()->installEventFilter(&recorder);
         window->showMinimized();
         window->hide();
-        QTest::qWait(250); // ticks keep coming while nobody sees the window
+        QTest::qWait(600); // ticks keep coming while nobody sees the window
         const std::int16_t head = window->game().state().Poczatek1;
         QVERIFY(head != 390);
         window->showNormal();
