@@ -203,7 +203,8 @@ class Game:
         message = event.ClientMessage(window=target, client_type=protocols,
                                       data=(32, [delete, X.CurrentTime, 0, 0, 0]))
         target.send_event(message)
-        display.flush()
+        # A round trip: the server has handled the request before the connection closes.
+        display.sync()
         display.close()
 
     def click(self, x, y):
