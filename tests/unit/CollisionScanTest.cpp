@@ -38,6 +38,7 @@ const ScanRow ScanRows[] = {
     {"both into the same free cell", 501, 4, 499, 60, {}, 0},
     {"unknown code on cell 1", 1, 0, 370, 80, {}, 1},
     {"unknown code elsewhere", 390, 8, 300, 7, {}, 2},
+    {"next cell past the 16-bit range counts as off the board", 32767, 6, 370, 80, {}, 1},
     {"right wrap row 20 before left wrap row 0", 840, 6, 1, 40, {}, 1},
     {"left wrap before 920 moving right", 920, 6, 41, 40, {}, 2},
     {"same right edge: player 1 first", 40, 6, 40, 60, {}, 1},
