@@ -137,11 +137,14 @@ class Game:
         return subprocess.run(["xdotool", *args], env=self.env, check=True,
                               capture_output=True, text=True).stdout
 
+    def visible_windows(self, title):
+        return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                              env=self.env, capture_output=True, text=True).stdout.split()
+
     def find_window(self, title, timeout=15.0):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                                   env=self.env, capture_output=True, text=True).stdout.split()
+            found = self.visible_windows(title)
             if found:
                 return found[0]
             if self.process.poll() is not None:
@@ -152,9 +155,7 @@ class Game:
     def window_gone(self, title, timeout=5.0):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                                   env=self.env, capture_output=True, text=True).stdout.split()
-            if not found:
+            if not self.visible_windows(title):
                 return True
             time.sleep(0.05)
         return False
