@@ -1,8 +1,11 @@
-// Plays the real main window (offscreen) for a while at a speed level and reports how well
-// the ticks keep their schedule and how much the board repaints.
+// Plays the real main window for a while at a speed level and reports how well the ticks
+// keep their schedule and how much the board repaints; then, at every speed level, how long
+// the last cell before a crash stays on screen. On an X display it also measures how soon a
+// move can be read back from the X server.
 //
 // Two scripted players run serpentines through their own halves of the board, so that a
 // round lasts longer than the measurement and the ticks never pause for a countdown.
+#include "BenchSupport.h"
 #include "Board.h"
 #include "BoardView.h"
 #include "KeyCodes.h"
@@ -11,12 +14,15 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QGuiApplication>
+#include <QImage>
 #include <QPaintEvent>
+#include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -33,8 +39,8 @@ struct Level {
 };
 
 struct Measurement {
-    std::vector<double> normalTicks; // ms since the ticks started
-    std::vector<double> fastTicks;
+    std::vector<double> normalLateness; // ms after the tick's moment on the schedule
+    std::vector<double> fastLateness;
     std::vector<double> paintMicroseconds;
     long long paintedArea = 0;
     int resetPaints = 0; // board paints of a new-round reset after the play
@@ -100,10 +106,7 @@ private:
 Measurement play(const Level& level, int seconds) {
     Measurement result;
     MainWindow window;
-    window.show();
-    while (!window.windowHandle()->isExposed()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
+    bench::showExposed(window);
     Game& game = window.game();
     game.mnuspeed_Click(level.index);
 
@@ -112,26 +115,33 @@ Measurement play(const Level& level, int seconds) {
 
     QEventLoop loop;
     QElapsedTimer clock;
-    auto* timer1 = window.findChild<QTimer*>(QStringLiteral("Timer1"));
-    auto* timer2 = window.findChild<QTimer*>(QStringLiteral("Timer2"));
-    auto* timer3 = window.findChild<QTimer*>(QStringLiteral("Timer3"));
-    const auto since = [&] { return static_cast<double>(clock.nsecsElapsed()) / 1e6; };
+    // How long after its due moment a tick's handler ran, on the timers' own clock.
+    const auto lateness = [&] {
+        return static_cast<double>(window.timers().clock().nsecsElapsed()) / 1e6 -
+               static_cast<double>(window.timers().now());
+    };
 
     // These run after the game's own handlers: the countdown's last tick starts the clock.
-    QObject::connect(timer3, &QTimer::timeout, &loop, [&] {
-        if (window.timerEnabled(Timer::Timer1) && !clock.isValid()) {
-            clock.start();
-            result.cpuSeconds = -processCpuSeconds();
-            meter.recording = true;
-            QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    QObject::connect(&window.timers(), &FormTimers::timeout, &loop, [&](Timer timer) {
+        switch (timer) {
+        case Timer::Timer3:
+            if (window.timerEnabled(Timer::Timer1) && !clock.isValid()) {
+                clock.start();
+                result.cpuSeconds = -processCpuSeconds();
+                meter.recording = true;
+                QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+            }
+            break;
+        case Timer::Timer1:
+            result.normalLateness.push_back(lateness());
+            steer(game, Player::One);
+            steer(game, Player::Two);
+            break;
+        case Timer::Timer2:
+            result.fastLateness.push_back(lateness());
+            break;
         }
     });
-    QObject::connect(timer1, &QTimer::timeout, &loop, [&] {
-        result.normalTicks.push_back(since());
-        steer(game, Player::One);
-        steer(game, Player::Two);
-    });
-    QObject::connect(timer2, &QTimer::timeout, &loop, [&] { result.fastTicks.push_back(since()); });
 
     game.mnunowagra_Click();
     loop.exec();
@@ -151,37 +161,18 @@ Measurement play(const Level& level, int seconds) {
     return result;
 }
 
-double percentile(std::vector<double> values, double p) {
-    if (values.empty()) {
-        return 0.0;
-    }
-    std::sort(values.begin(), values.end());
-    const auto rank = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
-    return values[rank];
-}
-
-void printTimer(const char* name, const std::vector<double>& ticks, int interval, int seconds) {
-    std::vector<double> lateness;
-    for (std::size_t k = 0; k < ticks.size(); ++k) {
-        lateness.push_back(ticks[k] - static_cast<double>(k + 1) * interval);
-    }
-    std::printf("| %-7s | %5zu | %7d | %8.3f | %8.3f | %8.3f |\n", name, ticks.size(),
-                seconds * 1000 / interval, percentile(lateness, 0.5), percentile(lateness, 0.99),
+void printTimer(const char* name, const std::vector<double>& lateness, int interval, int seconds) {
+    std::printf("| %-7s | %5zu | %7d | %8.3f | %8.3f | %8.3f |\n", name, lateness.size(),
+                seconds * 1000 / interval, bench::percentile(lateness, 0.5),
+                bench::percentile(lateness, 0.99),
                 lateness.empty() ? 0.0 : *std::max_element(lateness.begin(), lateness.end()));
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    int seconds = 10;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0) {
-            seconds = std::max(1, std::atoi(argv[i + 1]));
-        }
-    }
+    bench::offscreenUnlessChosen();
+    const int seconds = bench::countOption(argc, argv, "--seconds", 10);
     QApplication app(argc, argv);
 
     const Level levels[] = {{4, "B. Szybko", 50, 20}, {3, "Szybko", 200, 50}};
@@ -190,14 +181,15 @@ int main(int argc, char* argv[]) {
         std::printf("\n%s, %d s of play, %d crash%s\n", level.caption, seconds, m.crashes,
                     m.crashes == 1 ? "" : "es");
         std::printf("| timer   | ticks | nominal | late p50 | late p99 | late max |  (ms)\n");
-        printTimer("normal", m.normalTicks, level.normal, seconds);
-        printTimer("fast", m.fastTicks, level.fast, seconds);
-        const double moves = 2.0 * static_cast<double>(m.normalTicks.size());
+        printTimer("normal", m.normalLateness, level.normal, seconds);
+        printTimer("fast", m.fastLateness, level.fast, seconds);
+        const double moves = 2.0 * static_cast<double>(m.normalLateness.size());
         std::printf("board paints: %zu, area per move %.0f px^2 (cell 256 px^2), paint time "
                     "p50 %.1f us, p99 %.1f us\n",
                     m.paintMicroseconds.size(),
                     moves > 0 ? static_cast<double>(m.paintedArea) / moves : 0.0,
-                    percentile(m.paintMicroseconds, 0.5), percentile(m.paintMicroseconds, 0.99));
+                    bench::percentile(m.paintMicroseconds, 0.5),
+                    bench::percentile(m.paintMicroseconds, 0.99));
         std::printf("reset after play: %d board paint(s) of %lld px^2 (whole board %d px^2)\n",
                     m.resetPaints, m.resetArea,
                     board::CellCount * BoardView::CellSize * BoardView::CellSize);

@@ -18,7 +18,11 @@ std::optional<std::int16_t> Game::Kolejny(Player player) const {
 }
 
 void Game::ZnajdzKoniec() {
-    if (const std::optional<Player> crashed = findCrash()) {
+    ZnajdzKoniec(PlayerSet::both());
+}
+
+void Game::ZnajdzKoniec(PlayerSet scanned) {
+    if (const std::optional<Player> crashed = findCrash(scanned)) {
         Koniec(number(*crashed));
         // Set only after the new round's reset has cleared it, so that the tick sees it.
         state_.KoniecGry = Bool16::True;
@@ -26,15 +30,19 @@ void Game::ZnajdzKoniec() {
 }
 
 // The passes run in a fixed order and the first crash found is the one charged: when both
-// players crash on the same tick, that order decides who scores.
-std::optional<Player> Game::findCrash() const {
+// players crash on the same tick, that order decides who scores. Players left out of the
+// scan are passed over in every pass.
+std::optional<Player> Game::findCrash(PlayerSet scanned) const {
+    if (scanned.empty()) {
+        return std::nullopt;
+    }
     const std::array<std::int16_t, 2> next{Kolejny1().value_or(0), Kolejny2().value_or(0)};
     const auto nextOf = [&](Player player) { return next[player == Player::One ? 0 : 1]; };
 
     // Leaving the rightmost column lands on the next row's first cell.
     for (int k = board::Columns; k <= board::CellCount - board::Columns; k += board::Columns) {
         for (Player player : BothPlayers) {
-            if (nextOf(player) == k + 1 && state_.head(player) == k) {
+            if (scanned.contains(player) && nextOf(player) == k + 1 && state_.head(player) == k) {
                 return player;
             }
         }
@@ -42,7 +50,7 @@ std::optional<Player> Game::findCrash() const {
     // Leaving the leftmost column lands on the previous row's last cell.
     for (int k = 1; k <= board::CellCount - board::Columns + 1; k += board::Columns) {
         for (Player player : BothPlayers) {
-            if (nextOf(player) == k - 1 && state_.head(player) == k) {
+            if (scanned.contains(player) && nextOf(player) == k - 1 && state_.head(player) == k) {
                 return player;
             }
         }
@@ -51,6 +59,9 @@ std::optional<Player> Game::findCrash() const {
     // pass on which a player's colour counts, so the lower head index is charged first.
     for (int i = 1; i <= board::CellCount; ++i) {
         for (Player player : BothPlayers) {
+            if (!scanned.contains(player)) {
+                continue;
+            }
             Colour colour;
             try {
                 colour = window_.cellColour(nextOf(player));

@@ -52,13 +52,14 @@ public:
     std::optional<std::int16_t> Kolejny1() const { return Kolejny(Player::One); }
     std::optional<std::int16_t> Kolejny2() const { return Kolejny(Player::Two); }
 
-    // Collision scan and round end.
+    // Collision scan and round end. The scan looks at both players unless told which.
     void ZnajdzKoniec();
+    void ZnajdzKoniec(PlayerSet scanned);
     void Koniec(std::int16_t Gracz);
 
 private:
-    std::optional<Player> findCrash() const;
-    bool scanEndedRound();
+    std::optional<Player> findCrash(PlayerSet scanned) const;
+    bool scanEndedRound(PlayerSet scanned);
     void tick(Bool16 movers);
     void crashPath(Crash crash);
 

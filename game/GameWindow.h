@@ -2,17 +2,12 @@
 
 #include "Colour.h"
 #include "Player.h"
+#include "Timer.h"
 
 #include <string>
 #include <string_view>
 
 namespace zirvel {
-
-enum class Timer {
-    Timer1, // normal tick
-    Timer2, // fast tick
-    Timer3, // countdown tick
-};
 
 enum class MenuItem { Pauza, KoniecGry, Speed1, Speed2, Speed3, Speed4 };
 

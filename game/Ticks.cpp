@@ -100,7 +100,8 @@ void Game::Timer3_Timer() {
 
 // The normal tick moves the players without turbo, the fast tick those with it. Both scan
 // first, so that a turn made since the last scan cannot carry a head through a trail or
-// across a side edge unchecked.
+// across a side edge unchecked. The normal tick scans only the players it moves: a player in
+// turbo has a whole fast interval after each of its moves to turn away.
 void Game::Timer1_Timer() {
     tick(Bool16::False);
 }
@@ -109,11 +110,18 @@ void Game::Timer2_Timer() {
 }
 
 void Game::tick(Bool16 movers) {
-    if (scanEndedRound()) {
+    PlayerSet moving;
+    for (Player player : BothPlayers) {
+        if (state_.turbo(player) == movers) {
+            moving = moving.with(player);
+        }
+    }
+    // The fast tick scans on every run, whoever holds turbo.
+    if (scanEndedRound(movers == Bool16::True ? PlayerSet::both() : moving)) {
         return;
     }
     for (Player player : BothPlayers) {
-        if (state_.turbo(player) != movers) {
+        if (!moving.contains(player)) {
             continue;
         }
         if (const std::optional<Crash> crash = Ruch(player)) {
@@ -123,8 +131,8 @@ void Game::tick(Bool16 movers) {
     }
 }
 
-bool Game::scanEndedRound() {
-    ZnajdzKoniec();
+bool Game::scanEndedRound(PlayerSet scanned) {
+    ZnajdzKoniec(scanned);
     if (state_.KoniecGry == Bool16::True) {
         state_.KoniecGry = Bool16::False;
         return true;

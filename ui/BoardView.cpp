@@ -23,10 +23,18 @@ QRect BoardView::cellRect(int index) {
 }
 
 void BoardView::cellChanged(int index) {
+    changed_ += cellRect(index);
     update(cellRect(index));
 }
 
+void BoardView::paintChangedCells() {
+    if (!changed_.isEmpty()) {
+        repaint(changed_);
+    }
+}
+
 void BoardView::paintEvent(QPaintEvent* event) {
+    changed_ -= event->region();
     QPainter painter(this);
     for (const QRect& dirty : event->region()) {
         const int firstColumn = std::max(0, dirty.left() / CellSize);

@@ -2,6 +2,7 @@
 
 #include "Board.h"
 
+#include <QRegion>
 #include <QWidget>
 
 // Paints the board's 920 cells from the cell model. Only cells reported as changed are
@@ -15,10 +16,14 @@ public:
     // Where cell `index` (1..920) lies in the board's own coordinates.
     static QRect cellRect(int index);
     void cellChanged(int index);
+    // Paints the cells changed since the last paint at once, rather than when the event loop
+    // gets round to it.
+    void paintChangedCells();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     const zirvel::board::CellGrid& cells_;
+    QRegion changed_;
 };

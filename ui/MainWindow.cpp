@@ -48,14 +48,15 @@ void openInDesktop(const QUrl& url) {
 } // namespace
 
 MainWindow::MainWindow(UrlOpener openUrl)
-    : timers_{FormTimer(this, QStringLiteral("Timer1"), [this] { game_.Timer1_Timer(); }),
-              FormTimer(this, QStringLiteral("Timer2"), [this] { game_.Timer2_Timer(); }),
-              FormTimer(this, QStringLiteral("Timer3"), [this] { game_.Timer3_Timer(); })}
-    , openUrl_(openUrl ? std::move(openUrl) : UrlOpener(openInDesktop)) {
+    : openUrl_(openUrl ? std::move(openUrl) : UrlOpener(openInDesktop)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zirvel 2"));
-    timer(Timer::Timer3).setInterval(CountdownInterval);
+    timers_.setInterval(Timer::Timer3, CountdownInterval);
     buildClientArea();
+    connect(&timers_, &FormTimers::timeout, this,
+            [this](Timer timer) { game_.timerElapsed(timer); });
+    // A move is on screen before the next tick can end the round.
+    connect(&timers_, &FormTimers::settled, board_, &BoardView::paintChangedCells);
     buildMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
@@ -201,24 +202,17 @@ void MainWindow::setCountdownVisible(bool visible) {
     countdown_->setVisible(visible);
 }
 
-FormTimer& MainWindow::timer(Timer which) {
-    return timers_[static_cast<std::size_t>(which)];
-}
-const FormTimer& MainWindow::timer(Timer which) const {
-    return timers_[static_cast<std::size_t>(which)];
-}
-
 bool MainWindow::timerEnabled(Timer which) const {
-    return timer(which).enabled();
+    return timers_.enabled(which);
 }
 void MainWindow::setTimerEnabled(Timer which, bool enabled) {
-    timer(which).setEnabled(enabled);
+    timers_.setEnabled(which, enabled);
 }
 int MainWindow::timerInterval(Timer which) const {
-    return timer(which).interval();
+    return timers_.interval(which);
 }
 void MainWindow::setTimerInterval(Timer which, int milliseconds) {
-    timer(which).setInterval(milliseconds);
+    timers_.setInterval(which, milliseconds);
 }
 
 QAction* MainWindow::menuAction(MenuItem item) const {

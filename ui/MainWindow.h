@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Board.h"
-#include "FormTimer.h"
+#include "FormTimers.h"
 #include "Game.h"
 #include "GameWindow.h"
 
@@ -30,6 +30,7 @@ public:
 
     zirvel::Game& game() { return game_; }
     BoardView* boardView() const { return board_; }
+    FormTimers& timers() { return timers_; }
 
     zirvel::Colour cellColour(int index) const override { return cells_.at(index); }
     void setCellColour(int index, zirvel::Colour colour) override;
@@ -65,8 +66,6 @@ private:
                         const QKeySequence& shortcut, void (zirvel::Game::*handler)());
     QLabel* counterLabel(zirvel::Player player) const;
     QAction* menuAction(zirvel::MenuItem item) const;
-    FormTimer& timer(zirvel::Timer timer);
-    const FormTimer& timer(zirvel::Timer timer) const;
 
     zirvel::board::CellGrid cells_;
     BoardView* board_ = nullptr;
@@ -76,7 +75,7 @@ private:
     QAction* koniecGry_ = nullptr;
     std::array<QAction*, 4> speeds_{};
     QMenu* plik_ = nullptr;
-    std::array<FormTimer, 3> timers_;
+    FormTimers timers_;
     UrlOpener openUrl_;
     zirvel::Game game_{*this};
 };

@@ -191,6 +191,39 @@ class Game:
             raise RuntimeError(f"screen grab has {len(data)} bytes")
         return Screen(data, self.client_origin(), self.size, self.scale)
 
+    def watch(self, cells, until, timeout=30.0):
+        """Reads the colours of `cells` straight from the X server as fast as it can until
+        `until(colours)` holds, and returns every reading that differed from the one before
+        it. Each read takes a fraction of a millisecond, so a cell shown for a few
+        milliseconds is seen."""
+        from Xlib import X
+        from Xlib.display import Display
+
+        display = Display(self.env["DISPLAY"])
+        root = display.screen().root
+        origin = self.client_origin()
+        points = {}
+        for index in cells:
+            column, row = (index - 1) % COLUMNS, (index - 1) // COLUMNS
+            points[index] = ((origin[0] + (BOARD_ORIGIN[0] + column * CELL + CELL // 2) * self.scale),
+                             (origin[1] + (BOARD_ORIGIN[1] + row * CELL + CELL // 2) * self.scale))
+        readings = []
+        deadline = time.monotonic() + timeout
+        try:
+            while time.monotonic() < deadline:
+                colours = {}
+                for index, (x, y) in points.items():
+                    # A 24-bit screen sends each pixel as blue, green, red and a pad byte.
+                    blue, green, red = root.get_image(x, y, 1, 1, X.ZPixmap, 0xFFFFFFFF).data[:3]
+                    colours[index] = (red, green, blue)
+                if not readings or readings[-1] != colours:
+                    readings.append(colours)
+                if until(colours):
+                    return readings
+        finally:
+            display.close()
+        raise TimeoutError(f"cells {list(cells)} never reached the awaited colours: {readings}")
+
     def request_close(self, window=None):
         """Asks the window to close, as a window manager's close button does."""
         from Xlib import X, Xatom  # noqa: F401  (Debian's python3-xlib)

@@ -3,10 +3,15 @@
 import time
 import unittest
 
-from harness import (COUNTER_1, COUNTER_2, P1_TRAIL, P2_TRAIL, START_LAYOUT, Game,
-                     artifact_dir)
+from harness import (COUNTER_1, COUNTER_2, P1_HEAD, P1_TRAIL, P2_HEAD, P2_TRAIL, START_LAYOUT,
+                     Game, artifact_dir)
 
 COUNTDOWN_SECONDS = 2.8
+# Plik > Prędkość gry > the level ("Pauza" is disabled and skipped).
+CHOOSE_SPEED = {
+    "Średnio": ("alt+p", "Down", "Down", "Right", "Down", "Return"),
+    "Szybko": (),
+}
 
 
 def count(screen, colour):
@@ -33,6 +38,38 @@ class Play(unittest.TestCase):
             self.assertEqual(after.occupied(), START_LAYOUT)
             self.assertNotEqual(after.region(COUNTER_1), zero)
             self.assertEqual(after.region(COUNTER_2), zero)
+
+    def crash_readings(self, game, cell):
+        """Watches `cell` until player 1's crash resets the board: player 1's start cell,
+        trail while the round runs, shows its head again."""
+        played = []
+
+        def reset(colours):
+            played.append(colours[390] == P1_TRAIL)
+            return colours[390] == P1_HEAD and any(played)
+
+        return game.watch([cell, 390], reset)
+
+    def test_the_last_cell_before_a_crash_is_on_screen(self):
+        for speed, choose in CHOOSE_SPEED.items():
+            with self.subTest(speed=speed, into="the top edge"), Game() as game:
+                if choose:
+                    game.key(*choose)
+                game.key("ctrl+n")
+                # Both heads run up their columns; player 1's reaches cell 30 on row 0.
+                readings = self.crash_readings(game, 30)
+                self.assertIn(P1_HEAD, [r[30] for r in readings[:-1]], readings)
+
+            with self.subTest(speed=speed, into="a trail"), Game() as game:
+                if choose:
+                    game.key(*choose)
+                game.key("ctrl+n", "Left")
+                # Player 2 goes up one cell, then right along row 8, out of player 1's way;
+                # player 1 runs left along row 9 into player 2's trail on cell 370.
+                game.watch([330], lambda colours: colours[330] == P2_HEAD)
+                game.key("d")
+                readings = self.crash_readings(game, 371)
+                self.assertIn(P1_HEAD, [r[371] for r in readings[:-1]], readings)
 
     def test_holding_shift_makes_player_1_faster(self):
         with Game() as game:

@@ -17,6 +17,7 @@ struct ScanRow {
     std::uint8_t direction2;
     std::vector<std::pair<int, Colour>> occupied;
     int charged; // 0: nobody
+    PlayerSet scanned = PlayerSet::both();
 };
 
 using namespace colours;
@@ -54,6 +55,27 @@ const ScanRow ScanRows[] = {
      {{460, Player2Trail}, {260, Player1Trail}},
      2},
     {"both occupied: equal heads, player 1 first", 500, 8, 500, 80, {{460, Player2Trail}}, 1},
+    {"left edge at k = 1 before the failed lookup of -35", 5, 8, 1, 40, {}, 2},
+    // The normal tick scans only the players it moves.
+    {"player 1 left out: its crash is passed over",
+     5,
+     8,
+     15,
+     80,
+     {},
+     2,
+     PlayerSet().with(Player::Two)},
+    {"player 1 left out of the edge passes", 40, 6, 370, 80, {}, 0, PlayerSet().with(Player::Two)},
+    {"player 2 left out of the occupancy pass",
+     390,
+     8,
+     500,
+     80,
+     {{460, Player1Head}},
+     0,
+     PlayerSet().with(Player::One)},
+    {"player 2 left out, player 1 charged", 881, 4, 1, 40, {}, 1, PlayerSet().with(Player::One)},
+    {"nobody scanned", 5, 8, 15, 80, {}, 0, PlayerSet()},
 };
 
 } // namespace
@@ -68,7 +90,7 @@ TEST(CollisionScan, ChargesAtMostOnePlayerInTheFixedOrder) {
             sim.window.setCellColour(cell, colour);
         }
 
-        sim.game.ZnajdzKoniec();
+        sim.game.ZnajdzKoniec(row.scanned);
 
         EXPECT_EQ(sim.window.counterCaption(Player::One), row.charged == 1 ? "1" : "0");
         EXPECT_EQ(sim.window.counterCaption(Player::Two), row.charged == 2 ? "1" : "0");

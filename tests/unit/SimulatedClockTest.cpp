@@ -1,5 +1,7 @@
 #include "sim/SimulatedClock.h"
 
+#include "TimerSchedule.h"
+
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -16,22 +18,29 @@ struct Recorder {
 
 } // namespace
 
-TEST(SimulatedClock, FiresOnScheduleAndReenablingChangesNothing) {
+TEST(SimulatedClock, FiresOnScheduleFastTickFirstAndReenablingChangesNothing) {
     SimulatedClock clock;
     Recorder recorder{{}, &clock};
     clock.setInterval(Timer::Timer1, 200);
     clock.setInterval(Timer::Timer2, 50);
+    clock.setInterval(Timer::Timer3, 100);
+    // Enabled in another order than the one they fire in when due together.
+    clock.setEnabled(Timer::Timer3, true);
     clock.setEnabled(Timer::Timer1, true);
     clock.advance(30, std::ref(recorder));
     clock.setEnabled(Timer::Timer1, true); // already running: keeps its schedule
     clock.setInterval(Timer::Timer1, 200);
     clock.setEnabled(Timer::Timer2, true);
-    clock.advance(370, std::ref(recorder));
+    clock.advance(20, std::ref(recorder));
+    clock.setEnabled(Timer::Timer2, false);
+    clock.setEnabled(Timer::Timer2, true); // stopped and started again: restarts now
+    clock.advance(350, std::ref(recorder));
 
     const std::vector<std::pair<std::int64_t, Timer>> expected{
-        {80, Timer::Timer2},  {130, Timer::Timer2}, {180, Timer::Timer2},
-        {200, Timer::Timer1}, {230, Timer::Timer2}, {280, Timer::Timer2},
-        {330, Timer::Timer2}, {380, Timer::Timer2}, {400, Timer::Timer1},
+        {100, Timer::Timer2}, {100, Timer::Timer3}, {150, Timer::Timer2}, {200, Timer::Timer2},
+        {200, Timer::Timer1}, {200, Timer::Timer3}, {250, Timer::Timer2}, {300, Timer::Timer2},
+        {300, Timer::Timer3}, {350, Timer::Timer2}, {400, Timer::Timer2}, {400, Timer::Timer1},
+        {400, Timer::Timer3},
     };
     EXPECT_EQ(recorder.fired, expected);
     EXPECT_EQ(clock.now(), 400);
@@ -52,4 +61,20 @@ TEST(SimulatedClock, NewIntervalRestartsAndNoIntervalNeverFires) {
     clock.advance(1000, std::ref(recorder));
     const std::vector<std::pair<std::int64_t, Timer>> expected{{1600, Timer::Timer3}};
     EXPECT_EQ(recorder.fired, expected);
+}
+
+TEST(TimerSchedule, AStalledClockFiresOnceAndKeepsThePhase) {
+    TimerSchedule schedule;
+    schedule.setInterval(Timer::Timer2, 20, 0);
+    schedule.setInterval(Timer::Timer1, 50, 0);
+    schedule.setEnabled(Timer::Timer2, true, 5);
+    schedule.setEnabled(Timer::Timer1, true, 5);
+    schedule.dropMissed(1013); // woken 988 ms after the first moment was due
+    EXPECT_EQ(schedule.nextDue(), 1005);
+    std::vector<Timer> fired;
+    while (const auto timer = schedule.takeDue(1005)) {
+        fired.push_back(*timer);
+    }
+    EXPECT_EQ(fired, (std::vector<Timer>{Timer::Timer2, Timer::Timer1}));
+    EXPECT_EQ(schedule.nextDue(), 1025);
 }

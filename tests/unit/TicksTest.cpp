@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 #include <vector>
 
 using namespace zirvel;
@@ -66,24 +67,59 @@ TEST_F(TicksTest, CountdownShowsThreeTwoOneThenStartsTheTicks) {
     EXPECT_EQ(state().Poczatek2, 330);
 }
 
-TEST_F(TicksTest, BothHeadsStraightUpChargePlayerOne) {
-    // The ninth move reaches row 0, and the fast tick at the same moment finds both heads
-    // about to leave the board.
-    sim.advance(CountdownLength + 9 * 200 - 1);
-    EXPECT_EQ(state().Poczatek1, 70);
-    EXPECT_EQ(counter(Player::One), "0");
-    sim.advance(1);
-    EXPECT_EQ(counter(Player::One), "1");
-    EXPECT_EQ(counter(Player::Two), "0");
-    EXPECT_EQ(occupiedCells(sim.window), StartLayout);
-    EXPECT_TRUE(sim.window.timerEnabled(Timer::Timer3));
-    EXPECT_FALSE(sim.window.timerEnabled(Timer::Timer1));
-    // The scan found the crash, so "Pauza" stays enabled.
-    EXPECT_TRUE(sim.window.menuEnabled(MenuItem::Pauza));
+// At the moment of a normal tick the fast tick runs first, so the move into the top row
+// stays in the window until the next fast tick finds both heads about to leave the board.
+TEST(TicksAtEveryLevel, HeadsLeftAloneShowTheTopRowUntilTheNextFastTick) {
+    const struct {
+        std::int16_t level;
+        std::int64_t normal;
+        std::int64_t onScreen; // from the ninth move to the next fast tick
+    } levels[] = {{1, 800, 400}, {2, 600, 200}, {3, 200, 50}, {4, 50, 10}};
+    for (const auto& level : levels) {
+        SCOPED_TRACE(level.level);
+        sim::Simulation sim;
+        sim.game.mnuspeed_Click(level.level);
+        sim.game.mnunowagra_Click();
+        sim.advance(CountdownLength + 9 * level.normal);
+        const std::map<int, Colour> topRow{{10, colours::Player2Head}, {30, colours::Player1Head}};
+        const auto headsShown = [&] {
+            return std::map<int, Colour>{{10, sim.window.cellColour(10)},
+                                         {30, sim.window.cellColour(30)}};
+        };
+        EXPECT_EQ(headsShown(), topRow);
+        sim.advance(level.onScreen - 1);
+        EXPECT_EQ(headsShown(), topRow);
+        EXPECT_EQ(sim.window.counterCaption(Player::One), "0");
 
-    // The next round starts by itself.
-    sim.advance(CountdownLength + 200);
-    EXPECT_EQ(state().Poczatek1, 350);
+        sim.advance(1);
+        EXPECT_EQ(sim.window.counterCaption(Player::One), "1");
+        EXPECT_EQ(sim.window.counterCaption(Player::Two), "0");
+        EXPECT_EQ(occupiedCells(sim.window), StartLayout);
+        EXPECT_TRUE(sim.window.timerEnabled(Timer::Timer3));
+        EXPECT_FALSE(sim.window.timerEnabled(Timer::Timer1));
+        // The scan found the crash, so "Pauza" stays enabled.
+        EXPECT_TRUE(sim.window.menuEnabled(MenuItem::Pauza));
+
+        // The next round starts by itself.
+        sim.advance(CountdownLength + level.normal);
+        EXPECT_EQ(sim.game.state().Poczatek1, 350);
+    }
+}
+
+// A player in turbo is scanned on the fast tick only: the normal tick due with its fast move
+// leaves it a whole fast interval to turn away from what lies ahead.
+TEST_F(TicksTest, NormalTickLeavesATurboPlayerToTheFastTick) {
+    sim.window.setCellColour(190, colours::Player2Trail);
+    sim.game.Form_KeyDown(keys::Shift, 0);
+    sim.advance(CountdownLength + 200); // the fourth fast move lands below cell 190
+    EXPECT_EQ(state().Poczatek1, 230);
+    EXPECT_EQ(state().Poczatek2, 330);
+    EXPECT_EQ(counter(Player::One), "0");
+
+    sim.game.Form_KeyDown(keys::Left, 0);
+    sim.advance(50);
+    EXPECT_EQ(state().Poczatek1, 229);
+    EXPECT_EQ(counter(Player::One), "0");
 }
 
 TEST_F(TicksTest, TurboPlayersMoveOnTheFastTick) {

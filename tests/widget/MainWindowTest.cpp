@@ -226,14 +226,31 @@ private slots:
         QCOMPARE(countdown->text(), QStringLiteral("4"));
     }
 
-    void timersArePreciseAndIdleWithoutAnInterval() {
-        for (const char* name : {"Timer1", "Timer2", "Timer3"}) {
-            auto* timer = window->findChild<QTimer*>(QString::fromLatin1(name));
-            QVERIFY(timer);
-            QCOMPARE(timer->timerType(), Qt::PreciseTimer);
-            QVERIFY(!timer->isActive());
-        }
+    void timersArePreciseAndIdleUntilAGameStarts() {
+        QCOMPARE(window->timers().wakeUp().timerType(), Qt::PreciseTimer);
+        QVERIFY(!window->timers().wakeUp().isActive());
         QCOMPARE(window->timerInterval(Timer::Timer3), 700);
+    }
+
+    // The rules enable the ticks again at the end of every countdown, even while they run. The
+    // countdown timer, on a short interval, stands in for them: its first ticks move nothing.
+    void enablingARunningTimerKeepsItsSchedule() {
+        std::vector<std::int64_t> fired;
+        connect(&window->timers(), &FormTimers::timeout, this,
+                [&](Timer) { fired.push_back(window->timers().now()); });
+        window->setTimerInterval(Timer::Timer3, 50);
+        window->setTimerEnabled(Timer::Timer3, true);
+        const std::optional<std::int64_t> due = window->timers().nextDue();
+        QVERIFY(due);
+        QTest::qWait(20);
+        window->setTimerEnabled(Timer::Timer3, true);
+        window->setTimerInterval(Timer::Timer3, 50);
+        QTRY_COMPARE(fired.size(), std::size_t{2});
+        QCOMPARE(fired, (std::vector<std::int64_t>{*due, *due + 50}));
+
+        // A new interval restarts it from now.
+        window->setTimerInterval(Timer::Timer3, 60);
+        QCOMPARE(window->timers().nextDue(), window->timers().now() + 60);
     }
 
     void lookupOutsideTheBoardFails() {

@@ -1,0 +1,65 @@
+#include "TimerSchedule.h"
+
+namespace zirvel {
+
+namespace {
+
+// The fast tick's scan runs before the normal moves due with it, so a normal move stays on
+// screen for a whole fast interval before a scan can end the round.
+constexpr std::array<Timer, 3> TieOrder{Timer::Timer2, Timer::Timer1, Timer::Timer3};
+
+} // namespace
+
+void TimerSchedule::setEnabled(Timer timer, bool enabled, std::int64_t now) {
+    Slot& s = slot(timer);
+    if (enabled && !s.enabled) {
+        s.due = now + s.interval;
+    }
+    s.enabled = enabled;
+}
+
+void TimerSchedule::setInterval(Timer timer, int milliseconds, std::int64_t now) {
+    Slot& s = slot(timer);
+    if (s.interval == milliseconds) {
+        return;
+    }
+    s.interval = milliseconds;
+    s.due = now + milliseconds;
+}
+
+std::optional<std::int64_t> TimerSchedule::nextDue() const {
+    std::optional<std::int64_t> next;
+    for (const Slot& s : slots_) {
+        if (running(s) && (!next || s.due < *next)) {
+            next = s.due;
+        }
+    }
+    return next;
+}
+
+std::optional<Timer> TimerSchedule::takeDue(std::int64_t moment) {
+    Slot* first = nullptr;
+    Timer firstTimer{};
+    for (Timer timer : TieOrder) {
+        Slot& s = slot(timer);
+        if (running(s) && s.due <= moment && (first == nullptr || s.due < first->due)) {
+            first = &s;
+            firstTimer = timer;
+        }
+    }
+    if (first == nullptr) {
+        return std::nullopt;
+    }
+    first->due += first->interval;
+    return firstTimer;
+}
+
+void TimerSchedule::dropMissed(std::int64_t now) {
+    for (Slot& s : slots_) {
+        if (running(s) && s.due + s.interval <= now) {
+            s.due += (now - s.due) / s.interval * s.interval;
+        }
+    }
+}
+
+} // namespace zirvel
