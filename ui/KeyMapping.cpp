@@ -2,26 +2,46 @@
 
 #include "KeyCodes.h"
 
-#include <utility>
+#include <QChar>
 
 namespace {
 
 using namespace zirvel;
 
-// The toolkit reports either Shift key as Key_Shift.
-constexpr std::pair<int, std::uint16_t> GameKeys[] = {
-    {Qt::Key_Up, keys::Up},       {Qt::Key_Down, keys::Down}, {Qt::Key_Left, keys::Left},
-    {Qt::Key_Right, keys::Right}, {Qt::Key_W, keys::W},       {Qt::Key_S, keys::S},
-    {Qt::Key_A, keys::A},         {Qt::Key_D, keys::D},       {Qt::Key_Space, keys::Space},
-    {Qt::Key_Shift, keys::Shift},
+struct GameKey {
+    int qtKey;
+    // The key's xkb key code on a US keyboard, which X11 and Wayland report as its native scan
+    // code; 0 where only the key itself counts.
+    std::uint32_t usPosition;
+    std::uint16_t code;
 };
+
+// The toolkit reports either Shift key as Key_Shift.
+constexpr GameKey GameKeys[] = {
+    {Qt::Key_Up, 0, keys::Up},       {Qt::Key_Down, 0, keys::Down}, {Qt::Key_Left, 0, keys::Left},
+    {Qt::Key_Right, 0, keys::Right}, {Qt::Key_W, 25, keys::W},      {Qt::Key_S, 39, keys::S},
+    {Qt::Key_A, 38, keys::A},        {Qt::Key_D, 40, keys::D},      {Qt::Key_Space, 0, keys::Space},
+    {Qt::Key_Shift, 0, keys::Shift},
+};
+
+// A letter that is not one of A to Z: what a non-Latin layout (Cyrillic, Greek…) puts on the
+// letter keys.
+bool isLetterOutsideAToZ(int qtKey) {
+    const bool latin = qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z;
+    return !latin && qtKey > 0 && qtKey <= 0x10FFFF &&
+           QChar::isLetter(static_cast<char32_t>(qtKey));
+}
 
 } // namespace
 
-std::optional<std::uint16_t> virtualKeyCode(int qtKey) {
-    for (const auto& [key, code] : GameKeys) {
-        if (key == qtKey) {
-            return code;
+// Letters count by their label, as on any Latin layout. A non-Latin layout has no W, A, S or
+// D at all, so there player 2's keys count by where they sit: the letters of the keys at the
+// US positions of W, A, S and D.
+std::optional<std::uint16_t> virtualKeyCode(int qtKey, std::uint32_t nativeScanCode) {
+    const bool byPosition = nativeScanCode != 0 && isLetterOutsideAToZ(qtKey);
+    for (const GameKey& key : GameKeys) {
+        if (key.qtKey == qtKey || (byPosition && key.usPosition == nativeScanCode)) {
+            return key.code;
         }
     }
     return std::nullopt;

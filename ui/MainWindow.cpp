@@ -254,7 +254,7 @@ void MainWindow::showGameOver() {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (const auto code = virtualKeyCode(event->key())) {
+    if (const auto code = virtualKeyCode(event->key(), event->nativeScanCode())) {
         game_.Form_KeyDown(*code, modifierMask(event->modifiers()));
         return;
     }
@@ -281,7 +281,7 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event) {
     if (event->isAutoRepeat()) {
         return;
     }
-    if (const auto code = virtualKeyCode(event->key())) {
+    if (const auto code = virtualKeyCode(event->key(), event->nativeScanCode())) {
         game_.Form_KeyUp(*code, modifierMask(event->modifiers()));
         return;
     }

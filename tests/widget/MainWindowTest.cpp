@@ -2,6 +2,7 @@
 
 #include "BoardView.h"
 #include "KeyCodes.h"
+#include "KeyMapping.h"
 
 #include <QAction>
 #include <QLabel>
@@ -195,6 +196,37 @@ private slots:
         QCOMPARE(state.Kierunek1, 6);
         QCOMPARE(state.Kierunek2, 60);
         QCOMPARE(state.Turbo1, Bool16::False);
+    }
+
+    // Latin letters count by their label; other letters by the key they come from, so that
+    // player 2 can steer under a Cyrillic or Greek layout.
+    void player2KeysCountByPositionOnNonLatinLayouts() {
+        const struct {
+            int key;
+            std::uint32_t scanCode;
+            std::optional<std::uint16_t> code;
+        } rows[] = {
+            {0x0426, 25, keys::W}, // Ц on the key of W
+            {0x0424, 38, keys::A}, // Ф
+            {0x042B, 39, keys::S}, // Ы
+            {0x0412, 40, keys::D}, // В
+            {0x03A3, 39, keys::S}, // Σ
+            {0x0394, 40, keys::D}, // Δ
+            {0x0426, 24, std::nullopt},
+            {0x03A3, 0, std::nullopt},
+            {Qt::Key_Z, 25, std::nullopt}, // AZERTY: Z on the key of W
+            {Qt::Key_W, 52, keys::W},      // and W where it is labelled
+            {Qt::Key_Comma, 25, std::nullopt},
+            {Qt::Key_Up, 25, keys::Up},
+        };
+        for (const auto& row : rows) {
+            QCOMPARE(virtualKeyCode(row.key, row.scanCode), row.code);
+        }
+
+        // The window hands the key's scan code on.
+        QKeyEvent event(QEvent::KeyPress, 0x0424, Qt::NoModifier, 38, 0, 0);
+        QApplication::sendEvent(board(), &event);
+        QCOMPARE(window->game().state().Kierunek2, 40);
     }
 
     void heldTurboSurvivesAutoRepeat() {
