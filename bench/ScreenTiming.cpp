@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How moves reach the screen on the real main window. At every speed level: how long the last
 // cell a head entered stays on screen before the crash that follows it is shown. On an X
 // display also: how soon after its tick a move can be read back from the X server.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Plays the real main window for a while at a speed level and reports how well the ticks
 // keep their schedule and how much the board repaints; then, at every speed level, how long
 // the last cell before a crash stays on screen. On an X display it also measures how soon a

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Process cost of the real zirvel2 under Xvfb: CPU while idle at the menu and while playing at
 "B. Szybko", peak resident memory, and the time from process start to the first painted frame.
 

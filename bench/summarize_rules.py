@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Turns Google Benchmark's JSON into the rule-cost table: ns per call and share of the
 20 ms fast tick at "B. Szybko"."""
 

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Draws the game's icon, a small board with a red and a blue trail, as SVG or as PNG.
 
 Usage: icon.py svg OUT | icon.py png SIZE OUT

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Before heads move, the scan decides whether one of them is about to crash: across a side
 // edge, off the board, or into any cell that is not black.
 #include "Board.h"

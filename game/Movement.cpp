@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One move of a head. A move tests nothing: the collision scan runs before it, and a move
 // off the top or bottom of the board shows up as a failed cell lookup.
 #include "Board.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Key presses change the players' directions and turbo flags; nothing moves here.
 #include "Direction.h"
 #include "Game.h"

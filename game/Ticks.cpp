@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The three timers drive the game: countdown, normal tick and fast tick; plus the speed
 // levels and the pause that govern them.
 #include "Game.h"

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Shared by scripts/run, scripts/test, scripts/bench and scripts/package: installs the Debian packages the
 # project needs (only those missing) and builds into one build folder.
 # shellcheck shell=bash
@@ -14,8 +17,9 @@ PACKAGES=(
     xvfb xdotool x11-utils imagemagick python3 python3-xlib
     # fonts for the window's text
     fonts-dejavu-core fonts-liberation2
-    # packaging and validation of the desktop files
-    dpkg-dev file desktop-file-utils appstream
+    # packaging, and validation of the package, its manual page, the desktop files and the
+    # licensing of every file
+    dpkg-dev file desktop-file-utils appstream lintian man-db reuse
 )
 
 install_missing_packages() {

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "GameOverDialog.h"
 
 #include "Fonts.h"
@@ -10,7 +13,8 @@
 
 using namespace zirvel;
 
-const QUrl GameOverDialog::AuthorPage(QStringLiteral("https://morvid.example/"));
+// Set by the build, in one place for the whole project.
+const QUrl GameOverDialog::AuthorPage(QStringLiteral(ZIRVEL2_HOMEPAGE));
 
 namespace {
 

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Runs the real zirvel2 on a private virtual X display and plays it with real X key events.
 
 Screens are read back pixel by pixel, so the checks see what a player would see.

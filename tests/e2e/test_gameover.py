@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The game-over window on the real desktop: opened from the menu, closed by real keys and
 clicks, and the author link handed to the desktop's browser."""
 

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The game on a high-density screen: at a scale factor of 2 every cell is exactly 32 x 32
 device pixels with hard edges, and the windows and their text scale with it."""
 

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the build into a temporary prefix and validates what a desktop reads from it.
 set -euo pipefail
 build_dir=$1

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Random sequences of everything a player can do, with the game's invariants checked after
 // every event and at every reset and score. A failure names its seed and event so it can be
 // replayed.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Pointer moves go through the window system, so that they reach the control under the
 // pointer the way real ones do.
 #define QTEST_QPA_MOUSE_HANDLING

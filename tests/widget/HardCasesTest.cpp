@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What a real desktop does to the window: focus taken away mid-key, minimising, menu keys
 // during play, and closing the window in the middle of a round.
 #include "BoardView.h"

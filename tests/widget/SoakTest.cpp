@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Random keys and menu commands on the real main window at the fastest speed, and many
 // openings of the game-over window: nothing may crash, leak windows or corrupt the board.
 #include "Board.h"
