@@ -1,9 +1,10 @@
 # SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-"""Runs the real zirvel2 on a private virtual X display and plays it with real X key events.
+"""Runs the real zirvel2 on a private display and plays it with real key events.
 
-Screens are read back pixel by pixel, so the checks see what a player would see.
+Screens are read back pixel by pixel, so the checks see what a player would see. The display
+system is X11 unless ZIRVEL2_E2E_DISPLAY names another (see displays.py).
 """
 
 import os
@@ -11,6 +12,8 @@ import subprocess
 import tempfile
 import time
 from pathlib import Path
+
+from displays import DISPLAYS
 
 BINARY = os.environ.get("ZIRVEL2", "zirvel2")
 SCREEN = (1024, 768)
@@ -96,27 +99,17 @@ class Screen:
 
 
 class Game:
-    """zirvel2 on its own Xvfb display."""
+    """zirvel2 on a display system of its own."""
 
     def __init__(self, extra_env=None, size=SCREEN, scale=1):
         self.size = size
         self.scale = scale
-        read_end, write_end = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             f"{size[0]}x{size[1]}x24", "-nolisten", "tcp"],
-            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as pipe:
-            display = pipe.readline().strip()
-        if not display:
-            raise RuntimeError("Xvfb did not start")
         self.runtime_dir = tempfile.TemporaryDirectory()
-        self.env = dict(os.environ, DISPLAY=f":{display}", QT_QPA_PLATFORM="xcb",
-                        XDG_RUNTIME_DIR=self.runtime_dir.name)
+        self.display = DISPLAYS[os.environ.get("ZIRVEL2_E2E_DISPLAY", "x11")](
+            size, scale, self.runtime_dir.name)
+        self.env = dict(os.environ, **self.display.env)
         self.env.pop("QT_SCALE_FACTOR", None)
-        if scale != 1:
-            self.env["QT_SCALE_FACTOR"] = str(scale)
+        self.env.update(self.display.env)
         self.env.update(extra_env or {})
         self.process = subprocess.Popen([BINARY], env=self.env)
         self.window = self.find_window("Zirvel 2")
@@ -126,8 +119,7 @@ class Game:
         if self.process.poll() is None:
             self.process.terminate()
             self.process.wait(timeout=10)
-        self.xvfb.terminate()
-        self.xvfb.wait(timeout=10)
+        self.display.close()
         self.runtime_dir.cleanup()
 
     def __enter__(self):
@@ -136,18 +128,10 @@ class Game:
     def __exit__(self, *exc):
         self.close()
 
-    def xdotool(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.env, check=True,
-                              capture_output=True, text=True).stdout
-
-    def visible_windows(self, title):
-        return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                              env=self.env, capture_output=True, text=True).stdout.split()
-
     def find_window(self, title, timeout=15.0):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            found = self.visible_windows(title)
+            found = self.display.windows(title)
             if found:
                 return found[0]
             if self.process.poll() is not None:
@@ -158,29 +142,25 @@ class Game:
     def window_gone(self, title, timeout=5.0):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            if not self.visible_windows(title):
+            if not self.display.windows(title):
                 return True
             time.sleep(0.05)
         return False
 
     def focus(self, window=None):
-        # There is no window manager on the display: give the window the keyboard ourselves.
-        self.xdotool("windowfocus", "--sync", window or self.window)
-        time.sleep(0.1)
+        self.display.focus(window or self.window)
 
     def key(self, *keys):
-        self.xdotool("key", "--delay", "60", *keys)
+        """Presses and releases keys one after the other; "ctrl+n" holds Ctrl around N."""
+        self.display.keys(keys)
 
-    def key_down(self, key):
-        self.xdotool("keydown", key)
-
-    def key_up(self, key):
-        self.xdotool("keyup", key)
+    def hold(self, key, seconds):
+        """Holds a key down for a while, as long as the display's key repeat goes on."""
+        self.display.hold(key, seconds)
 
     def geometry(self, window=None):
-        lines = self.xdotool("getwindowgeometry", "--shell", window or self.window).split()
-        values = dict(line.split("=") for line in lines)
-        return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+        """Position and size of a window's content on the screen, in device pixels."""
+        return self.display.geometry(window or self.window)
 
     def client_origin(self):
         x, y, _, height = self.geometry()
@@ -188,69 +168,48 @@ class Game:
         return x, y + height - CLIENT_SIZE[1] * self.scale
 
     def screen(self):
-        data = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
-                              env=self.env, check=True, capture_output=True).stdout
-        if len(data) != self.size[0] * self.size[1] * 3:
-            raise RuntimeError(f"screen grab has {len(data)} bytes")
+        data = self.display.grab(0, 0, *self.size)
         return Screen(data, self.client_origin(), self.size, self.scale)
 
     def watch(self, cells, until, timeout=30.0):
-        """Reads the colours of `cells` straight from the X server as fast as it can until
+        """Reads the colours of `cells` from the screen as fast as the display allows until
         `until(colours)` holds, and returns every reading that differed from the one before
-        it. Each read takes a fraction of a millisecond, so a cell shown for a few
-        milliseconds is seen."""
-        from Xlib import X
-        from Xlib.display import Display
-
-        display = Display(self.env["DISPLAY"])
-        root = display.screen().root
+        it. A reading takes well under a millisecond on X11 and about 20 ms on Wayland."""
         origin = self.client_origin()
         points = {}
         for index in cells:
             column, row = (index - 1) % COLUMNS, (index - 1) // COLUMNS
-            points[index] = ((origin[0] + (BOARD_ORIGIN[0] + column * CELL + CELL // 2) * self.scale),
-                             (origin[1] + (BOARD_ORIGIN[1] + row * CELL + CELL // 2) * self.scale))
+            points[index] = (origin[0] + (BOARD_ORIGIN[0] + column * CELL + CELL // 2) * self.scale,
+                             origin[1] + (BOARD_ORIGIN[1] + row * CELL + CELL // 2) * self.scale)
+        left = min(x for x, _ in points.values())
+        top = min(y for _, y in points.values())
+        width = max(x for x, _ in points.values()) - left + self.scale
+        height = max(y for _, y in points.values()) - top + self.scale
         readings = []
         deadline = time.monotonic() + timeout
-        try:
-            while time.monotonic() < deadline:
-                colours = {}
-                for index, (x, y) in points.items():
-                    # A 24-bit screen sends each pixel as blue, green, red and a pad byte.
-                    blue, green, red = root.get_image(x, y, 1, 1, X.ZPixmap, 0xFFFFFFFF).data[:3]
-                    colours[index] = (red, green, blue)
-                if not readings or readings[-1] != colours:
-                    readings.append(colours)
-                if until(colours):
-                    return readings
-        finally:
-            display.close()
+        while time.monotonic() < deadline:
+            data = self.display.grab(left, top, width, height)
+            colours = {}
+            for index, (x, y) in points.items():
+                offset = ((y - top) * width + x - left) * 3
+                colours[index] = tuple(data[offset:offset + 3])
+            if not readings or readings[-1] != colours:
+                readings.append(colours)
+            if until(colours):
+                return readings
         raise TimeoutError(f"cells {list(cells)} never reached the awaited colours: {readings}")
 
     def request_close(self, window=None):
-        """Asks the window to close, as a window manager's close button does."""
-        from Xlib import X, Xatom  # noqa: F401  (Debian's python3-xlib)
-        from Xlib.display import Display
-        from Xlib.protocol import event
-
-        display = Display(self.env["DISPLAY"])
-        target = display.create_resource_object("window", int(window or self.window))
-        protocols = display.intern_atom("WM_PROTOCOLS")
-        delete = display.intern_atom("WM_DELETE_WINDOW")
-        message = event.ClientMessage(window=target, client_type=protocols,
-                                      data=(32, [delete, X.CurrentTime, 0, 0, 0]))
-        target.send_event(message)
-        # A round trip: the server has handled the request before the connection closes.
-        display.sync()
-        display.close()
+        self.display.request_close(window or self.window)
 
     def click(self, x, y):
-        """Clicks at (x, y) of the screen."""
-        self.xdotool("mousemove", "--sync", str(x), str(y))
-        self.xdotool("click", "1")
+        """Clicks at device pixel (x, y) of the screen."""
+        self.display.click(x, y)
 
 
 def artifact_dir():
-    path = Path(os.environ.get("ZIRVEL2_E2E_ARTIFACTS", "e2e-screens"))
+    """Where screenshots go, a folder for each display system."""
+    path = Path(os.environ.get("ZIRVEL2_E2E_ARTIFACTS", "e2e-screens")) / os.environ.get(
+        "ZIRVEL2_E2E_DISPLAY", "x11")
     path.mkdir(parents=True, exist_ok=True)
     return path

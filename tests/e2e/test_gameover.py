@@ -35,6 +35,10 @@ class GameOver(unittest.TestCase):
             dialog = game.find_window("Koniec gry")
             x, y, width, height = game.geometry(dialog)
             self.assertEqual((width, height), (312, 213))
+            # Shown over the main window, wherever the display system put that.
+            main_x, main_y, main_width, main_height = game.geometry()
+            self.assertTrue(main_x <= x and x + width <= main_x + main_width, (x, main_x))
+            self.assertTrue(main_y <= y and y + height <= main_y + main_height, (y, main_y))
             screen = game.screen()
             screen.save(artifact_dir() / "game-over.png")
             origin = game.client_origin()
