@@ -15,9 +15,9 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # end-to-end tests: a virtual X display, real key events, screen grabs
     xvfb xdotool x11-utils imagemagick python3 python3-xlib
-    # the same on a headless Wayland compositor: virtual keyboards, screen grabs, the toolkit's
-    # Wayland plugin
-    sway wtype grim qt6-wayland
+    # the same on a headless Wayland compositor: virtual keyboards, screen grabs, keymaps of
+    # other layouts, the toolkit's Wayland plugin
+    sway wtype grim libxkbcommon-tools qt6-wayland
     # fonts for the window's text
     fonts-dejavu-core fonts-liberation2
     # packaging, and validation of the package, its manual page, the desktop files and the

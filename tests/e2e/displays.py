@@ -11,6 +11,7 @@ import json
 import os
 import subprocess
 import time
+import unittest
 from pathlib import Path
 
 
@@ -99,6 +100,10 @@ class X11:
     def click(self, x, y):
         self.xdotool("mousemove", "--sync", str(x), str(y))
         self.xdotool("click", "1")
+
+    def press_on_layout(self, layout, keycodes):
+        # Xvfb keeps its US keymap: it takes a keymap upload without an error and ignores it.
+        raise unittest.SkipTest("Xvfb cannot switch its keyboard layout")
 
 
 class Wayland:
@@ -210,15 +215,32 @@ class Wayland:
         self.run("swaymsg", f"[con_id={window}] kill")
 
     def click(self, x, y):
-        from virtual_pointer import VirtualPointer
+        from wayland_client import Connection, VirtualPointer
 
-        pointer = VirtualPointer(self.runtime_dir, self.env["WAYLAND_DISPLAY"])
+        connection = Connection(self.runtime_dir, self.env["WAYLAND_DISPLAY"])
+        pointer = VirtualPointer(connection)
         # The seat has had no pointer: give the clients a moment to take the new one.
         time.sleep(0.3)
         s = self.scale
         pointer.click(x // s, y // s, self.size[0] // s, self.size[1] // s)
         time.sleep(0.3)
         pointer.close()
+        connection.close()
+
+    def press_on_layout(self, layout, keycodes):
+        """Presses keys by their xkb key codes on a keyboard with this layout active."""
+        from wayland_client import Connection, VirtualKeyboard
+
+        keymap = self.run("xkbcli", "compile-keymap", "--layout", layout, text=True)
+        connection = Connection(self.runtime_dir, self.env["WAYLAND_DISPLAY"])
+        keyboard = VirtualKeyboard(connection, keymap)
+        # Clients learn the new keyboard's keymap when it first sends a key.
+        time.sleep(0.2)
+        for keycode in keycodes:
+            keyboard.press(keycode)
+        time.sleep(0.3)
+        keyboard.close()
+        connection.close()
 
 
 DISPLAYS = {display.name: display for display in (X11, Wayland)}

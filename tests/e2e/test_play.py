@@ -133,6 +133,17 @@ class Play(unittest.TestCase):
             self.assertEqual(screen.cell(370), P2_TRAIL)
             self.assertEqual(screen.cell(369), P2_TRAIL)
 
+    def test_player_2_steers_by_key_position_on_a_cyrillic_layout(self):
+        with Game() as game:
+            game.key("ctrl+n")
+            started = time.monotonic()
+            # The key where A sits on a US keyboard gives Ф on a Russian layout.
+            game.display.press_on_layout("ru", [38])
+            time.sleep(started + COUNTDOWN_SECONDS + 0.5 - time.monotonic())
+            screen = game.screen()
+            self.assertEqual(screen.cell(370), P2_TRAIL)
+            self.assertEqual(screen.cell(369), P2_TRAIL)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -1,13 +1,17 @@
 # SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-"""A Wayland client of just what a click needs: a virtual pointer (the wlroots protocol
-zwlr_virtual_pointer_v1) that moves to a point of the layout and presses its left button.
-A headless compositor has no pointer of its own, so without one no client gets a click.
+"""A Wayland client of just what the tests need beyond wtype: a virtual pointer that clicks
+(zwlr_virtual_pointer_v1; a headless compositor has no pointer of its own), and a virtual
+keyboard with a keymap of our choosing (zwp_virtual_keyboard_v1), which presses keys by
+their position whatever letters the layout puts on them.
 
 It speaks the wire protocol itself: each message is the object's id, the message's size and
-opcode, and its arguments as 32-bit words, strings padded to whole words."""
+opcode, and its arguments as 32-bit words, strings padded to whole words; a file descriptor
+travels beside the message."""
 
+import array
+import os
 import socket
 import struct
 import time
@@ -15,6 +19,8 @@ from pathlib import Path
 
 DISPLAY_ID = 1
 BUTTON_LEFT = 0x110  # BTN_LEFT of the Linux input codes
+KEYMAP_XKB_V1 = 1
+EVDEV_OFFSET = 8  # xkb key codes are the kernel's key codes plus 8
 
 
 def string(text):
@@ -22,31 +28,37 @@ def string(text):
     return struct.pack("<I", len(data)) + data + b"\0" * (-len(data) % 4)
 
 
-class VirtualPointer:
+def now():
+    return int(time.monotonic() * 1000) & 0xFFFFFFFF
+
+
+class Connection:
     def __init__(self, runtime_dir, wayland_display):
         self.socket = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
         self.socket.connect(str(Path(runtime_dir) / wayland_display))
         self.ids = iter(range(DISPLAY_ID + 1, 1 << 24))
         self.received = b""
-        registry = next(self.ids)
-        self.send(DISPLAY_ID, 1, struct.pack("<I", registry))  # wl_display.get_registry
-        globals_ = {}
+        self.registry = next(self.ids)
+        self.send(DISPLAY_ID, 1, struct.pack("<I", self.registry))  # wl_display.get_registry
+        self.globals = {}
         for sender, opcode, args in self.round_trip():
-            if sender == registry and opcode == 0:  # wl_registry.global
+            if sender == self.registry and opcode == 0:  # wl_registry.global
                 name, length = struct.unpack_from("<II", args)
-                globals_[args[8:8 + length - 1].decode()] = name
-        interface = "zwlr_virtual_pointer_manager_v1"
-        manager = next(self.ids)
-        self.send(registry, 0, struct.pack("<I", globals_[interface]) + string(interface)
-                  + struct.pack("<II", 1, manager))  # wl_registry.bind
-        self.pointer = next(self.ids)
-        # create_virtual_pointer on the default seat
-        self.send(manager, 0, struct.pack("<II", 0, self.pointer))
-        self.round_trip()
+                self.globals[args[8:8 + length - 1].decode()] = name
 
-    def send(self, sender, opcode, payload=b""):
-        self.socket.sendall(struct.pack("<II", sender, (8 + len(payload)) << 16 | opcode)
-                            + payload)
+    def bind(self, interface, version=1):
+        new = next(self.ids)
+        self.send(self.registry, 0, struct.pack("<I", self.globals[interface]) + string(interface)
+                  + struct.pack("<II", version, new))  # wl_registry.bind
+        return new
+
+    def send(self, sender, opcode, payload=b"", fd=None):
+        message = struct.pack("<II", sender, (8 + len(payload)) << 16 | opcode) + payload
+        if fd is None:
+            self.socket.sendall(message)
+        else:
+            self.socket.sendmsg([message], [(socket.SOL_SOCKET, socket.SCM_RIGHTS,
+                                             array.array("i", [fd]))])
 
     def round_trip(self):
         """Waits until the compositor has handled every request sent; returns its events."""
@@ -69,22 +81,61 @@ class VirtualPointer:
                 return events
             events.append((sender, opcode, args))
 
+    def close(self):
+        self.socket.close()
+
+
+class VirtualPointer:
+    def __init__(self, connection):
+        self.connection = connection
+        manager = connection.bind("zwlr_virtual_pointer_manager_v1")
+        self.pointer = next(connection.ids)
+        # create_virtual_pointer on the default seat
+        connection.send(manager, 0, struct.pack("<II", 0, self.pointer))
+        connection.round_trip()
+
     def click(self, x, y, width, height):
         """Moves to (x, y) of a layout of width x height logical pixels and clicks there."""
-        def now():
-            return int(time.monotonic() * 1000) & 0xFFFFFFFF
-
-        self.send(self.pointer, 1, struct.pack("<IIIII", now(), x, y, width, height))
-        self.send(self.pointer, 4)  # frame
-        self.round_trip()
+        send = self.connection.send
+        send(self.pointer, 1, struct.pack("<IIIII", now(), x, y, width, height))
+        send(self.pointer, 4)  # frame
+        self.connection.round_trip()
         time.sleep(0.2)
         for state in (1, 0):  # pressed, released
-            self.send(self.pointer, 2, struct.pack("<III", now(), BUTTON_LEFT, state))
-            self.send(self.pointer, 4)
-            self.round_trip()
+            send(self.pointer, 2, struct.pack("<III", now(), BUTTON_LEFT, state))
+            send(self.pointer, 4)
+            self.connection.round_trip()
             time.sleep(0.05)
 
     def close(self):
-        self.send(self.pointer, 8)  # destroy
-        self.round_trip()
-        self.socket.close()
+        self.connection.send(self.pointer, 8)  # destroy
+        self.connection.round_trip()
+
+
+class VirtualKeyboard:
+    def __init__(self, connection, keymap):
+        self.connection = connection
+        seat = connection.bind("wl_seat")
+        manager = connection.bind("zwp_virtual_keyboard_manager_v1")
+        self.keyboard = next(connection.ids)
+        connection.send(manager, 0, struct.pack("<II", seat, self.keyboard))
+        data = keymap.encode() + b"\0"
+        fd = os.memfd_create("keymap")
+        try:
+            os.write(fd, data)
+            connection.send(self.keyboard, 0, struct.pack("<II", KEYMAP_XKB_V1, len(data)), fd)
+            connection.round_trip()
+        finally:
+            os.close(fd)
+
+    def press(self, xkb_keycode):
+        """Presses and releases the key with this xkb key code."""
+        for state in (1, 0):
+            self.connection.send(self.keyboard, 1,
+                                 struct.pack("<III", now(), xkb_keycode - EVDEV_OFFSET, state))
+            self.connection.round_trip()
+            time.sleep(0.06)
+
+    def close(self):
+        self.connection.send(self.keyboard, 3)  # destroy
+        self.connection.round_trip()
