@@ -41,20 +41,17 @@ std::optional<std::int64_t> TimerSchedule::nextDue() const {
 }
 
 std::optional<Timer> TimerSchedule::takeDue(std::int64_t moment) {
-    Slot* first = nullptr;
-    Timer firstTimer{};
+    std::optional<Timer> first;
     for (Timer timer : TieOrder) {
-        Slot& s = slot(timer);
-        if (running(s) && s.due <= moment && (first == nullptr || s.due < first->due)) {
-            first = &s;
-            firstTimer = timer;
+        const Slot& s = slot(timer);
+        if (running(s) && s.due <= moment && (!first || s.due < slot(*first).due)) {
+            first = timer;
         }
     }
-    if (first == nullptr) {
-        return std::nullopt;
+    if (first) {
+        slot(*first).due += slot(*first).interval;
     }
-    first->due += first->interval;
-    return firstTimer;
+    return first;
 }
 
 void TimerSchedule::dropMissed(std::int64_t now) {

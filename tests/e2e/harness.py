@@ -107,7 +107,7 @@ class Game:
         self.runtime_dir = tempfile.TemporaryDirectory()
         self.display = DISPLAYS[os.environ.get("ZIRVEL2_E2E_DISPLAY", "x11")](
             size, scale, self.runtime_dir.name)
-        self.env = dict(os.environ, **self.display.env)
+        self.env = dict(os.environ)
         self.env.pop("QT_SCALE_FACTOR", None)
         self.env.update(self.display.env)
         self.env.update(extra_env or {})
