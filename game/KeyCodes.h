@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "Player.h"
+
 #include <cstdint>
 
 // Virtual key codes of the keys the game listens to.
@@ -18,5 +20,10 @@ inline constexpr std::uint16_t A = 65;
 inline constexpr std::uint16_t D = 68;
 inline constexpr std::uint16_t S = 83;
 inline constexpr std::uint16_t W = 87;
+
+// The key that gives a player turbo while it is held.
+constexpr std::uint16_t turboKey(Player player) {
+    return player == Player::One ? Shift : Space;
+}
 
 } // namespace zirvel::keys

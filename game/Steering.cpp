@@ -27,8 +27,8 @@ constexpr std::array<KeyBinding, 10> Bindings{{
     {keys::A, Player::Two, Heading::Left},
     {keys::Right, Player::One, Heading::Right},
     {keys::D, Player::Two, Heading::Right},
-    {keys::Space, Player::Two, std::nullopt},
-    {keys::Shift, Player::One, std::nullopt},
+    {keys::turboKey(Player::Two), Player::Two, std::nullopt},
+    {keys::turboKey(Player::One), Player::One, std::nullopt},
 }};
 
 } // namespace

@@ -7,9 +7,17 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <algorithm>
+#include <cmath>
 
 using namespace zirvel;
+
+namespace {
+
+constexpr double FallbackRefreshRate = 60.0; // Hz
+
+} // namespace
 
 BoardView::BoardView(const board::CellGrid& cells, QWidget* parent)
     : QWidget(parent)
@@ -19,6 +27,10 @@ BoardView::BoardView(const board::CellGrid& cells, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setAccessibleName(QStringLiteral("Plansza"));
+    clock_.start();
+    holdTimer_.setSingleShot(true);
+    holdTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&holdTimer_, &QTimer::timeout, this, &BoardView::endHold);
 }
 
 QRect BoardView::cellRect(int index) {
@@ -36,8 +48,40 @@ void BoardView::paintChangedCells() {
     }
 }
 
+double BoardView::refreshInterval() const {
+    const qreal rate = screen() ? screen()->refreshRate() : 0.0;
+    return 1000.0 / (rate >= 1.0 ? rate : FallbackRefreshRate);
+}
+
+double BoardView::now() const {
+    return static_cast<double>(clock_.nsecsElapsed()) / 1e6;
+}
+
+void BoardView::holdLastMove() {
+    if (holding() || !lastMoveShown_) {
+        return;
+    }
+    const double seen = *lastMoveShown_ + refreshInterval();
+    if (now() < seen) {
+        holdUntil_ = seen;
+        holdTimer_.start(static_cast<int>(std::ceil(seen - now())));
+    }
+}
+
+void BoardView::endHold() {
+    // The Qt timer counts whole milliseconds and may wake a little early.
+    if (now() < *holdUntil_) {
+        holdTimer_.start(1);
+        return;
+    }
+    holdUntil_.reset();
+    repaint();
+}
+
 void BoardView::paintEvent(QPaintEvent* event) {
-    changed_ -= event->region();
+    // While a hold lasts, the picture on screen stays as it is, whoever asks for a paint.
+    const bool showModel = !holding();
+    bool showedChange = false;
     QPainter painter(this);
     for (const QRect& dirty : event->region()) {
         const int firstColumn = std::max(0, dirty.left() / CellSize);
@@ -47,8 +91,17 @@ void BoardView::paintEvent(QPaintEvent* event) {
         for (int row = firstRow; row <= lastRow; ++row) {
             for (int column = firstColumn; column <= lastColumn; ++column) {
                 const int index = row * board::Columns + column + 1;
-                painter.fillRect(cellRect(index), toQColor(cells_.at(index)));
+                if (showModel) {
+                    showedChange |= shown_.set(index, cells_.at(index));
+                }
+                painter.fillRect(cellRect(index), toQColor(shown_.at(index)));
             }
+        }
+    }
+    if (showModel) {
+        changed_ -= event->region();
+        if (showedChange) {
+            lastMoveShown_ = now();
         }
     }
 }

@@ -5,11 +5,18 @@
 
 #include "Board.h"
 
+#include <QElapsedTimer>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
+#include <optional>
 
 // Paints the board's 920 cells from the cell model. Only cells reported as changed are
 // repainted.
+//
+// The view keeps the colours it has put on screen, so that it can hold them: a new round's
+// board waits until the last move has been on screen for one refresh of the display, and the
+// last cell before a crash is seen even when the crash follows its move by less than a frame.
 class BoardView : public QWidget {
 public:
     static constexpr int CellSize = 16;
@@ -22,11 +29,27 @@ public:
     // Paints the cells changed since the last paint at once, rather than when the event loop
     // gets round to it.
     void paintChangedCells();
+    // Keeps the picture on screen until the last move painted has been there for one refresh:
+    // paints meanwhile show that picture, and the board catches up when the hold ends.
+    void holdLastMove();
+    bool holding() const { return holdUntil_.has_value(); }
+    // The colour cell `index` has on screen.
+    zirvel::Colour shownColour(int index) const { return shown_.at(index); }
+    // One refresh of the screen the board is on; 60 Hz where the toolkit does not know it.
+    double refreshInterval() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void endHold();
+    double now() const;
+
     const zirvel::board::CellGrid& cells_;
+    zirvel::board::CellGrid shown_;
     QRegion changed_;
+    QElapsedTimer clock_;
+    std::optional<double> lastMoveShown_; // ms on clock_
+    std::optional<double> holdUntil_;
+    QTimer holdTimer_;
 };

@@ -6,7 +6,6 @@
 #include "BoardView.h"
 #include "Fonts.h"
 #include "GameOverDialog.h"
-#include "KeyCodes.h"
 #include "KeyMapping.h"
 
 #include <QActionGroup>
@@ -57,7 +56,7 @@ MainWindow::MainWindow(UrlOpener openUrl)
     timers_.setInterval(Timer::Timer3, CountdownInterval);
     buildClientArea();
     connect(&timers_, &FormTimers::timeout, this,
-            [this](Timer timer) { game_.timerElapsed(timer); });
+            [this](Timer timer) { handle([this, timer] { game_.timerElapsed(timer); }); });
     // A move is on screen before the next tick can end the round.
     connect(&timers_, &FormTimers::settled, board_, &BoardView::paintChangedCells);
     buildMenu();
@@ -116,8 +115,15 @@ QAction* MainWindow::addCommand(QMenu* menu, const char* name, const QString& ca
     QAction* action = menu->addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
     action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, [this, handler] { (game_.*handler)(); });
+    connect(action, &QAction::triggered, this,
+            [this, handler] { handle([this, handler] { (game_.*handler)(); }); });
     return action;
+}
+
+// A new round clears the turbo flags; a turbo key held through it keeps its player in turbo.
+void MainWindow::handle(const std::function<void()>& handler) {
+    handler();
+    heldKeys_.pressHeldTurboKeys();
 }
 
 void MainWindow::buildMenu() {
@@ -137,7 +143,7 @@ void MainWindow::buildMenu() {
     // mark the user saw, so put it back first.
     connect(pauza_, &QAction::triggered, this, [this](bool checked) {
         pauza_->setChecked(!checked);
-        game_.mnupauza_Click();
+        handle([this] { game_.mnupauza_Click(); });
     });
 
     koniecGry_ = addCommand(plik, "mnukoniecgry", QStringLiteral("Koniec gry"), {},
@@ -155,7 +161,8 @@ void MainWindow::buildMenu() {
         action->setObjectName(QStringLiteral("mnuspeed(%1)").arg(index));
         action->setCheckable(true);
         action->setActionGroup(speedGroup);
-        connect(action, &QAction::triggered, this, [this, index] { game_.mnuspeed_Click(index); });
+        connect(action, &QAction::triggered, this,
+                [this, index] { handle([this, index] { game_.mnuspeed_Click(index); }); });
         speeds_[static_cast<std::size_t>(index - 1)] = action;
     }
 
@@ -246,8 +253,10 @@ void MainWindow::setMenuChecked(MenuItem item, bool checked) {
     menuAction(item)->setChecked(checked);
 }
 
-// Paints synchronously: the window, and every cell that changed since the last paint.
+// Paints synchronously: the window, and every cell that changed since the last paint, except
+// that the board first shows the last move for one whole refresh.
 void MainWindow::repaintNow() {
+    board_->holdLastMove();
     repaint();
 }
 
@@ -258,7 +267,7 @@ void MainWindow::showGameOver() {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (const auto code = virtualKeyCode(event->key(), event->nativeScanCode())) {
-        game_.Form_KeyDown(*code, modifierMask(event->modifiers()));
+        heldKeys_.keyDown(*code, modifierMask(event->modifiers()));
         return;
     }
     // F10 opens the menu, as desktops expect of a window with a menu bar.
@@ -273,8 +282,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Once the board has lost the keyboard (another window, a menu), the release of a held
     // turbo key would never arrive; let go of both now rather than leave one on for ever.
     if (watched == board_ && event->type() == QEvent::FocusOut) {
-        game_.Form_KeyUp(keys::Shift, 0);
-        game_.Form_KeyUp(keys::Space, 0);
+        heldKeys_.releaseAll();
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -285,7 +293,7 @@ void MainWindow::keyReleaseEvent(QKeyEvent* event) {
         return;
     }
     if (const auto code = virtualKeyCode(event->key(), event->nativeScanCode())) {
-        game_.Form_KeyUp(*code, modifierMask(event->modifiers()));
+        heldKeys_.keyUp(*code, modifierMask(event->modifiers()));
         return;
     }
     QMainWindow::keyReleaseEvent(event);

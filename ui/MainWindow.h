@@ -7,6 +7,7 @@
 #include "FormTimers.h"
 #include "Game.h"
 #include "GameWindow.h"
+#include "HeldKeys.h"
 
 #include <QMainWindow>
 #include <QUrl>
@@ -67,6 +68,8 @@ private:
     void buildMenu();
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
                         const QKeySequence& shortcut, void (zirvel::Game::*handler)());
+    // Runs one of the rules' handlers, then tells the rules which turbo keys are still down.
+    void handle(const std::function<void()>& handler);
     QLabel* counterLabel(zirvel::Player player) const;
     QAction* menuAction(zirvel::MenuItem item) const;
 
@@ -81,4 +84,5 @@ private:
     FormTimers timers_;
     UrlOpener openUrl_;
     zirvel::Game game_{*this};
+    zirvel::HeldKeys heldKeys_{game_};
 };

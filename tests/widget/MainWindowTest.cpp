@@ -11,8 +11,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
+#include <functional>
+#include <vector>
 
 using namespace zirvel;
 
@@ -245,6 +249,137 @@ private slots:
             release(key);
             QCOMPARE(turbo, Bool16::False);
         }
+    }
+
+    // The offscreen platform repeats no key, as X11 and Wayland do not repeat Shift: a turbo key
+    // held into a new round must give its player turbo there all the same.
+    void heldTurboKeysLastIntoTheNextRound() {
+        const GameState& state = window->game().state();
+        const std::pair<const char*, std::function<void()>> newRounds[] = {
+            {"Nowa gra", [this] { action("mnunowagra")->trigger(); }},
+            {"a crash found by the fast tick",
+             [this] {
+                 window->game().state().Poczatek1 = 30; // on the top row, heading up
+                 emit window->timers().timeout(Timer::Timer2);
+             }},
+        };
+        const struct {
+            std::vector<int> pressed, released;
+            bool focusLost;
+            Bool16 turbo1, turbo2;
+        } holds[] = {
+            {{Qt::Key_Shift}, {}, false, Bool16::True, Bool16::False},
+            {{Qt::Key_Space}, {}, false, Bool16::False, Bool16::True},
+            {{Qt::Key_Shift, Qt::Key_Space}, {}, false, Bool16::True, Bool16::True},
+            {{Qt::Key_Shift, Qt::Key_Space}, {Qt::Key_Space}, false, Bool16::True, Bool16::False},
+            // Released where the board could not hear it.
+            {{Qt::Key_Shift, Qt::Key_Space}, {}, true, Bool16::False, Bool16::False},
+        };
+        for (const auto& [name, newRound] : newRounds) {
+            for (const auto& hold : holds) {
+                action("mnunowagra")->trigger();
+                for (int key : hold.pressed) {
+                    press(key);
+                }
+                for (int key : hold.released) {
+                    release(key);
+                }
+                if (hold.focusLost) {
+                    board()->clearFocus();
+                    board()->setFocus();
+                }
+                const std::string before = window->counterCaption(Player::One);
+                newRound();
+                QVERIFY2(state.Poczatek1 == 390, name);
+                QVERIFY2(state.Turbo1 == hold.turbo1, name);
+                QVERIFY2(state.Turbo2 == hold.turbo2, name);
+                release(Qt::Key_Shift);
+                release(Qt::Key_Space);
+            }
+        }
+        QCOMPARE(window->counterCaption(Player::One), "5");
+    }
+
+    // The board's own rendering, read back from the window's backing store: every move is on
+    // it before the next moment's timers can change the board again, even when the event loop
+    // falls behind and several moments are due at once. A new round's board follows once the
+    // last move has been shown for a refresh.
+    void everyMoveIsRenderedBeforeTheNextMoment() {
+        auto* view = window->boardView();
+        const QWidget* countdown = window->findChild<QLabel*>(QStringLiteral("Label2"));
+        // Cells the countdown label covers while it shows are left as they are.
+        const auto renderedCells = [&] {
+            const QImage image = window->screen()->grabWindow(window->winId()).toImage();
+            std::vector<QColor> cells;
+            for (int index = 1; index <= board::CellCount; ++index) {
+                const QPoint centre =
+                    view->mapTo(window.get(), BoardView::cellRect(index).center());
+                const bool covered = countdown->isVisible() &&
+                                     countdown->geometry().contains(
+                                         countdown->parentWidget()->mapFrom(window.get(), centre));
+                cells.push_back(covered ? QColor(window->cellColour(index).red,
+                                                 window->cellColour(index).green,
+                                                 window->cellColour(index).blue)
+                                        : image.pixelColor(centre));
+            }
+            return cells;
+        };
+        const auto modelCells = [&] {
+            std::vector<QColor> cells;
+            for (int index = 1; index <= board::CellCount; ++index) {
+                const Colour colour = window->cellColour(index);
+                cells.emplace_back(colour.red, colour.green, colour.blue);
+            }
+            return cells;
+        };
+
+        FormTimers& timers = window->timers();
+        std::optional<std::int64_t> moment;
+        bool settledSinceMoment = true;
+        int momentsWithoutSettle = 0, renderingsBehind = 0, renderingsChanged = 0, moments = 0;
+        std::vector<QColor> lastRendering;
+        connect(&timers, &FormTimers::timeout, this, [&](Timer) {
+            if (timers.now() == moment) {
+                return;
+            }
+            momentsWithoutSettle += settledSinceMoment ? 0 : 1;
+            settledSinceMoment = false;
+            moment = timers.now();
+            // Now and then a moment takes longer than two fast ticks.
+            if (++moments % 8 == 0) {
+                QThread::msleep(45);
+            }
+        });
+        connect(&timers, &FormTimers::settled, this, [&] {
+            settledSinceMoment = true;
+            if (view->holding()) {
+                return;
+            }
+            const std::vector<QColor> rendering = renderedCells();
+            renderingsBehind += rendering == modelCells() ? 0 : 1;
+            renderingsChanged += rendering == lastRendering ? 0 : 1;
+            lastRendering = rendering;
+        });
+
+        action("mnuspeed(4)")->trigger();
+        action("mnunowagra")->trigger();
+        for (int tick = 0; tick < 4; ++tick) {
+            window->game().Timer3_Timer();
+        }
+        // Player 1 runs left in turbo along its row towards player 2's trail; player 2 goes up
+        // into the top edge. Whoever gets there first ends the round.
+        press(Qt::Key_Left);
+        press(Qt::Key_Shift);
+        QTRY_VERIFY_WITH_TIMEOUT(window->counterCaption(Player::One) != "0" ||
+                                     window->counterCaption(Player::Two) != "0",
+                                 5000);
+        release(Qt::Key_Shift);
+
+        QCOMPARE(momentsWithoutSettle, 0);
+        QCOMPARE(renderingsBehind, 0);
+        QVERIFY2(renderingsChanged > 10, "the board was never seen to change");
+        QTRY_VERIFY(!view->holding());
+        QCOMPARE(renderedCells(), modelCells());
     }
 
     void countdownLabelShowsTheDigits() {
