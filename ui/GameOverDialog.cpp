@@ -149,9 +149,19 @@ void GameOverDialog::mouseMoveEvent(QMouseEvent* event) {
     QDialog::mouseMoveEvent(event);
 }
 
+// A pointer can arrive without moving: a jump, or a window opening under a still pointer. Some
+// compositors report that as an arrival alone, so arriving counts as a move over what the
+// pointer arrived on.
+void GameOverDialog::enterEvent(QEnterEvent* event) {
+    if (!childAt(event->position().toPoint())) {
+        Form_MouseMove();
+    }
+    QDialog::enterEvent(event);
+}
+
 bool GameOverDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == link_) {
-        if (event->type() == QEvent::MouseMove) {
+        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
             Label3_MouseMove();
             return true;
         }

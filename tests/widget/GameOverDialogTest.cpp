@@ -124,6 +124,11 @@ private slots:
     void linkOpensTheAuthorPageOnceAndKeepsTheCounters() {
         window->setCounterCaption(Player::Two, "4");
         withGameOver([](GameOverDialog& dialog) {
+            // Only the primary button follows the link.
+            for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+                QTest::mouseClick(label(dialog, "Label3"), button);
+                QVERIFY(dialog.isVisible());
+            }
             QTest::mouseClick(label(dialog, "Label3"), Qt::LeftButton);
         });
         QCOMPARE(opened, QList<QUrl>{GameOverDialog::AuthorPage});
@@ -147,6 +152,28 @@ private slots:
             QTest::mouseMove(&dialog, QPoint(152, 100)); // the divider is background
             QVERIFY(!underlined(dialog));
             QTest::mouseMove(label(dialog, "Label3"));
+
+            // A pointer that arrives without moving: only an enter event says where it is.
+            const struct {
+                QPoint at; // in the window
+                bool underlined;
+            } arrivals[] = {
+                {{20, 198}, true},                        // on the link
+                {{300, 100}, false},                      // on the background
+                {{20, 198}, true},   {{152, 100}, false}, // on the divider
+                {{20, 198}, true},   {{60, 30}, true},    // on a caption: neither handler
+            };
+            for (const auto& arrival : arrivals) {
+                QWidget* under = dialog.childAt(arrival.at);
+                QEnterEvent toWindow(arrival.at, arrival.at, dialog.mapToGlobal(arrival.at));
+                QApplication::sendEvent(&dialog, &toWindow);
+                if (under) {
+                    const QPoint local = under->mapFrom(&dialog, arrival.at);
+                    QEnterEvent toChild(local, local, dialog.mapToGlobal(arrival.at));
+                    QApplication::sendEvent(under, &toChild);
+                }
+                QCOMPARE(underlined(dialog), arrival.underlined);
+            }
             dialog.reject();
         });
         // A second opening is built afresh, without underline and with today's counters.
