@@ -179,15 +179,19 @@ TEST_F(TicksTest, SpeedChangesBothIntervalsMidRound) {
 
 TEST_F(TicksTest, PauseStopsAndResumesTheTicks) {
     sim.advance(CountdownLength + 200);
+    sim.game.Form_KeyDown(keys::Space, 0); // a player in turbo stops as well
     sim.game.mnupauza_Click();
     EXPECT_TRUE(sim.window.menuChecked(MenuItem::Pauza));
     sim.game.Form_KeyDown(keys::Left, 0); // steering still works while paused
     sim.advance(5000);
     EXPECT_EQ(state().Poczatek1, 350);
+    EXPECT_EQ(state().Poczatek2, 330);
+    EXPECT_EQ(counter(Player::Two), "0");
     sim.game.mnupauza_Click();
     EXPECT_FALSE(sim.window.menuChecked(MenuItem::Pauza));
     sim.advance(200);
     EXPECT_EQ(state().Poczatek1, 349);
+    EXPECT_EQ(state().Poczatek2, 170); // four fast moves
 }
 
 TEST_F(TicksTest, PauseDuringTheCountdownStillStartsTheTicks) {
