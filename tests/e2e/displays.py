@@ -59,10 +59,10 @@ class X11:
     def keys(self, keys):
         self.xdotool("key", "--delay", "60", *keys)
 
-    def hold(self, key, seconds):
-        self.xdotool("keydown", key)
+    def hold(self, keys, seconds):
+        self.xdotool("keydown", "--delay", "60", *keys)
         time.sleep(seconds)
-        self.xdotool("keyup", key)
+        self.xdotool("keyup", *reversed(keys))
 
     def grab(self, x, y, width, height):
         from Xlib import X
@@ -98,8 +98,11 @@ class X11:
         self.connection.sync()
 
     def click(self, x, y):
-        self.xdotool("mousemove", "--sync", str(x), str(y))
+        self.point(x, y)
         self.xdotool("click", "1")
+
+    def point(self, x, y):
+        self.xdotool("mousemove", "--sync", str(x), str(y))
 
     def press_on_layout(self, layout, keycodes):
         # Xvfb keeps its US keymap: it takes a keymap upload without an error and ignores it.
@@ -143,8 +146,12 @@ class Wayland:
         self.env = {"WAYLAND_DISPLAY": sockets[0].name, "SWAYSOCK": str(ipc[0]),
                     "QT_QPA_PLATFORM": "wayland", "XDG_RUNTIME_DIR": runtime_dir,
                     "DISPLAY": ""}
+        self.virtual_pointer = None
 
     def close(self):
+        if self.virtual_pointer:
+            self.virtual_pointer.close()
+            self.pointer_connection.close()
         self.server.terminate()
         self.server.wait(timeout=10)
 
@@ -166,8 +173,14 @@ class Wayland:
             args += ["-s", str(self.MENU_SETTLE_MS)]
         self.run("wtype", *args)
 
-    def hold(self, key, seconds):
-        self.run("wtype", "-s", "50", "-P", key, "-s", str(int(seconds * 1000)), "-p", key)
+    def hold(self, keys, seconds):
+        args = ["-s", "50"]
+        for key in keys:
+            args += ["-P", key, "-s", "60"]
+        args += ["-s", str(int(seconds * 1000))]
+        for key in reversed(keys):
+            args += ["-p", key]
+        self.run("wtype", *args)
 
     def grab(self, x, y, width, height):
         # grim takes the region in the layout's logical pixels and returns device pixels.
@@ -214,18 +227,26 @@ class Wayland:
         """Asks the window to close, as the compositor's close binding does."""
         self.run("swaymsg", f"[con_id={window}] kill")
 
-    def click(self, x, y):
-        from wayland_client import Connection, VirtualPointer
+    def pointer(self):
+        """One virtual pointer for the display's whole life: the seat keeps its position."""
+        if not self.virtual_pointer:
+            from wayland_client import Connection, VirtualPointer
 
-        connection = Connection(self.runtime_dir, self.env["WAYLAND_DISPLAY"])
-        pointer = VirtualPointer(connection)
-        # The seat has had no pointer: give the clients a moment to take the new one.
-        time.sleep(0.3)
+            self.pointer_connection = Connection(self.runtime_dir, self.env["WAYLAND_DISPLAY"])
+            self.virtual_pointer = VirtualPointer(self.pointer_connection)
+            # The seat has had no pointer: give the clients a moment to take the new one.
+            time.sleep(0.3)
+        return self.virtual_pointer
+
+    def click(self, x, y):
         s = self.scale
-        pointer.click(x // s, y // s, self.size[0] // s, self.size[1] // s)
+        self.pointer().click(x // s, y // s, self.size[0] // s, self.size[1] // s)
         time.sleep(0.3)
-        pointer.close()
-        connection.close()
+
+    def point(self, x, y):
+        """Puts the pointer at (x, y) in one jump, as a compositor warps it."""
+        s = self.scale
+        self.pointer().move(x // s, y // s, self.size[0] // s, self.size[1] // s)
 
     def press_on_layout(self, layout, keycodes):
         """Presses keys by their xkb key codes on a keyboard with this layout active."""

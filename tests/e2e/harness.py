@@ -154,9 +154,10 @@ class Game:
         """Presses and releases keys one after the other; "ctrl+n" holds Ctrl around N."""
         self.display.keys(keys)
 
-    def hold(self, key, seconds):
-        """Holds a key down for a while, as long as the display's key repeat goes on."""
-        self.display.hold(key, seconds)
+    def hold(self, keys, seconds):
+        """Holds a key, or several pressed one after the other, down for a while, as long as
+        the display's key repeat goes on."""
+        self.display.hold((keys,) if isinstance(keys, str) else tuple(keys), seconds)
 
     def geometry(self, window=None):
         """Position and size of a window's content on the screen, in device pixels."""
@@ -205,6 +206,10 @@ class Game:
     def click(self, x, y):
         """Clicks at device pixel (x, y) of the screen."""
         self.display.click(x, y)
+
+    def point(self, x, y):
+        """Puts the pointer at device pixel (x, y) of the screen in one jump."""
+        self.display.point(x, y)
 
 
 def artifact_dir():

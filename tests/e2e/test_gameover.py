@@ -78,6 +78,38 @@ class GameOver(unittest.TestCase):
                 # The round went on being stopped: the counter is still the one scored.
                 self.assertEqual(game.screen().region(COUNTER_1), scored)
 
+    def test_link_is_underlined_exactly_while_the_pointer_is_on_it(self):
+        with Game() as game:
+            # Before any game "Pauza" is disabled and skipped.
+            game.key("alt+p", "Down", "Return")
+            dialog = game.find_window("Koniec gry")
+            x, y, _, _ = game.geometry(dialog)
+
+            def blue_by_row():
+                # The link in its own blue, down to the window's bottom edge.
+                width, height = 64, 21
+                data = game.display.grab(x + 8, y + 192, width, height)
+                return [sum(1 for i in range(row * width * 3, (row + 1) * width * 3, 3)
+                            if data[i:i + 3] == b"\0\0\xff") for row in range(height)]
+
+            # The underline lies in rows the letters leave empty. On Wayland the pointer is
+            # drawn into the screen too, and may hide part of it.
+            empty_rows = [row for row, blue in enumerate(blue_by_row()) if blue == 0]
+
+            def underline_pixels():
+                now = blue_by_row()
+                return sum(now[row] for row in empty_rows)
+
+            outside = (x - 30, y + 100)  # over the main window
+            # Each jump lands without a move over the game-over window.
+            for point, underlined in ((outside, False), ((x + 12, y + 194), True),
+                                      (outside, True), ((x + 280, y + 100), False),
+                                      (outside, False), ((x + 12, y + 194), True)):
+                game.point(*point)
+                time.sleep(0.3)
+                self.assertEqual(underline_pixels() > 15, underlined, point)
+            game.screen().save(artifact_dir() / "link-underlined.png")
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

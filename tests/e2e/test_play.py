@@ -3,6 +3,7 @@
 
 """Whole rounds on the real window: countdown, moves, turbo, pause, speed and crashes."""
 
+import threading
 import time
 import unittest
 
@@ -90,6 +91,23 @@ class Play(unittest.TestCase):
             # Released: back to a move every 200 ms.
             time.sleep(0.8)
             self.assertLessEqual(count(game.screen(), P1_TRAIL) - fast, 6)
+
+    def test_turbo_keys_held_through_a_crash_keep_both_players_in_turbo(self):
+        with Game() as game:
+            game.key("ctrl+n")
+            # Shift repeats nowhere, and an X server repeats only the key pressed last. Both
+            # heads run up in turbo into the top edge, 0.5 s after the countdown.
+            holding = threading.Thread(target=game.hold, args=(("Shift_R", "space"), 7.0))
+            holding.start()
+            self.crash_readings(game, 30)
+            # The next round starts 2.8 s after the crash; 0.25 s into it, turbo has made
+            # about five moves, the normal tick one.
+            time.sleep(COUNTDOWN_SECONDS + 0.25)
+            screen = game.screen()
+            holding.join()
+            screen.save(artifact_dir() / "turbo-next-round.png")
+            self.assertGreaterEqual(count(screen, P1_TRAIL), 4)
+            self.assertGreaterEqual(count(screen, P2_TRAIL), 4)
 
     def test_ctrl_p_pauses_and_resumes(self):
         with Game() as game:

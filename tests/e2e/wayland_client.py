@@ -94,12 +94,16 @@ class VirtualPointer:
         connection.send(manager, 0, struct.pack("<II", 0, self.pointer))
         connection.round_trip()
 
+    def move(self, x, y, width, height):
+        """Puts the pointer at (x, y) of a layout of width x height logical pixels at once."""
+        self.connection.send(self.pointer, 1, struct.pack("<IIIII", now(), x, y, width, height))
+        self.connection.send(self.pointer, 4)  # frame
+        self.connection.round_trip()
+
     def click(self, x, y, width, height):
         """Moves to (x, y) of a layout of width x height logical pixels and clicks there."""
         send = self.connection.send
-        send(self.pointer, 1, struct.pack("<IIIII", now(), x, y, width, height))
-        send(self.pointer, 4)  # frame
-        self.connection.round_trip()
+        self.move(x, y, width, height)
         time.sleep(0.2)
         for state in (1, 0):  # pressed, released
             send(self.pointer, 2, struct.pack("<III", now(), BUTTON_LEFT, state))
