@@ -62,4 +62,10 @@ void TimerSchedule::dropMissed(std::int64_t now) {
     }
 }
 
+void TimerSchedule::postpone(std::int64_t milliseconds) {
+    for (Slot& s : slots_) {
+        s.due += milliseconds;
+    }
+}
+
 } // namespace zirvel

@@ -33,6 +33,8 @@ public:
     // Forgets every due moment but the last that lay more than one interval before `now`, so
     // that a clock that stalled does not replay the ticks it missed in a burst.
     void dropMissed(std::int64_t now);
+    // Moves every due moment this much later.
+    void postpone(std::int64_t milliseconds);
 
 private:
     struct Slot {

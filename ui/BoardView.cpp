@@ -58,13 +58,12 @@ double BoardView::now() const {
 }
 
 void BoardView::holdLastMove() {
-    if (holding() || !lastMoveShown_) {
+    if (holding()) {
         return;
     }
-    const double seen = *lastMoveShown_ + refreshInterval();
-    if (now() < seen) {
-        holdUntil_ = seen;
-        holdTimer_.start(static_cast<int>(std::ceil(seen - now())));
+    holdUntil_ = hold_.holdUntil(now(), refreshInterval());
+    if (holdUntil_) {
+        holdTimer_.start(static_cast<int>(std::ceil(*holdUntil_ - now())));
     }
 }
 
@@ -101,7 +100,7 @@ void BoardView::paintEvent(QPaintEvent* event) {
     if (showModel) {
         changed_ -= event->region();
         if (showedChange) {
-            lastMoveShown_ = now();
+            hold_.shown(now());
         }
     }
 }

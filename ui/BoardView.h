@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Board.h"
+#include "PictureHold.h"
 
 #include <QElapsedTimer>
 #include <QRegion>
@@ -49,7 +50,7 @@ private:
     zirvel::board::CellGrid shown_;
     QRegion changed_;
     QElapsedTimer clock_;
-    std::optional<double> lastMoveShown_; // ms on clock_
+    zirvel::PictureHold hold_;
     std::optional<double> holdUntil_;
     QTimer holdTimer_;
 };

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "TimerSchedule.h"
+#include "TimerDriver.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -11,24 +11,25 @@
 #include <cstdint>
 #include <optional>
 
-// The main window's three timers. One precise Qt timer is armed for the moment the schedule
-// says the next of them falls due; the due moments come from the schedule, never from when
-// the Qt timer happened to wake, so the ticks do not drift.
-class FormTimers : public QObject {
+// The main window's three timers: the shared timer driver on a Qt clock, woken by one precise
+// Qt timer.
+class FormTimers : public QObject, private zirvel::TimerHost {
     Q_OBJECT
 
 public:
     explicit FormTimers(QObject* parent = nullptr);
 
-    bool enabled(zirvel::Timer timer) const { return schedule_.enabled(timer); }
-    void setEnabled(zirvel::Timer timer, bool enabled);
-    int interval(zirvel::Timer timer) const { return schedule_.interval(timer); }
-    void setInterval(zirvel::Timer timer, int milliseconds);
+    bool enabled(zirvel::Timer timer) const { return driver_.enabled(timer); }
+    void setEnabled(zirvel::Timer timer, bool enabled) { driver_.setEnabled(timer, enabled); }
+    int interval(zirvel::Timer timer) const { return driver_.interval(timer); }
+    void setInterval(zirvel::Timer timer, int milliseconds) {
+        driver_.setInterval(timer, milliseconds);
+    }
 
     // Milliseconds on the timers' clock; while timers fire, the moment they were due.
-    std::int64_t now() const;
+    std::int64_t now() const { return driver_.now(); }
     // When the next timer falls due, on the same clock.
-    std::optional<std::int64_t> nextDue() const { return schedule_.nextDue(); }
+    std::optional<std::int64_t> nextDue() const { return driver_.nextDue(); }
     const QElapsedTimer& clock() const { return clock_; }
     const QTimer& wakeUp() const { return wakeUp_; }
 
@@ -39,11 +40,12 @@ signals:
     void settled();
 
 private:
-    void fireDue();
-    void arm();
+    double clockMilliseconds() const override;
+    void armWakeUp(std::optional<double> milliseconds) override;
+    void timerFired(zirvel::Timer timer) override { emit timeout(timer); }
+    void timersSettled() override { emit settled(); }
 
-    zirvel::TimerSchedule schedule_;
     QElapsedTimer clock_;
     QTimer wakeUp_;
-    std::optional<std::int64_t> firing_; // the moment whose timers are firing
+    zirvel::TimerDriver driver_{*this};
 };

@@ -3,51 +3,56 @@
 
 #include "KeyMapping.h"
 
-#include "KeyCodes.h"
-
-#include <QChar>
+#include "KeyRule.h"
 
 namespace {
 
 using namespace zirvel;
 
-struct GameKey {
+struct QtNamedKey {
     int qtKey;
-    // The key's xkb key code on a US keyboard, which X11 and Wayland report as its native scan
-    // code; 0 where only the key itself counts.
-    std::uint32_t usPosition;
-    std::uint16_t code;
+    NamedKey named;
 };
 
 // The toolkit reports either Shift key as Key_Shift.
-constexpr GameKey GameKeys[] = {
-    {Qt::Key_Up, 0, keys::Up},       {Qt::Key_Down, 0, keys::Down}, {Qt::Key_Left, 0, keys::Left},
-    {Qt::Key_Right, 0, keys::Right}, {Qt::Key_W, 25, keys::W},      {Qt::Key_S, 39, keys::S},
-    {Qt::Key_A, 38, keys::A},        {Qt::Key_D, 40, keys::D},      {Qt::Key_Space, 0, keys::Space},
-    {Qt::Key_Shift, 0, keys::Shift},
+constexpr QtNamedKey QtNamedKeys[] = {
+    {Qt::Key_Up, NamedKey::Up},       {Qt::Key_Down, NamedKey::Down},
+    {Qt::Key_Left, NamedKey::Left},   {Qt::Key_Right, NamedKey::Right},
+    {Qt::Key_Shift, NamedKey::Shift}, {Qt::Key_Space, NamedKey::Space},
 };
 
-// A letter that is not one of A to Z: what a non-Latin layout (Cyrillic, Greek…) puts on the
-// letter keys.
-bool isLetterOutsideAToZ(int qtKey) {
-    const bool latin = qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z;
-    return !latin && qtKey > 0 && qtKey <= 0x10FFFF &&
-           QChar::isLetter(static_cast<char32_t>(qtKey));
+// X11 and Wayland report a key's xkb key code as its native scan code; these are the codes of
+// the keys where a US keyboard has W, A, S and D.
+KeyPosition positionOf(std::uint32_t nativeScanCode) {
+    switch (nativeScanCode) {
+    case 25:
+        return KeyPosition::W;
+    case 38:
+        return KeyPosition::A;
+    case 39:
+        return KeyPosition::S;
+    case 40:
+        return KeyPosition::D;
+    default:
+        return KeyPosition::Other;
+    }
 }
 
 } // namespace
 
-// Letters count by their label, as on any Latin layout. A non-Latin layout has no W, A, S or
-// D at all, so there player 2's keys count by where they sit: the letters of the keys at the
-// US positions of W, A, S and D.
 std::optional<std::uint16_t> virtualKeyCode(int qtKey, std::uint32_t nativeScanCode) {
-    const bool byPosition = nativeScanCode != 0 && isLetterOutsideAToZ(qtKey);
-    for (const GameKey& key : GameKeys) {
-        if (key.qtKey == qtKey || (byPosition && key.usPosition == nativeScanCode)) {
-            return key.code;
+    KeyIdentity key;
+    for (const QtNamedKey& named : QtNamedKeys) {
+        if (named.qtKey == qtKey) {
+            key.named = named.named;
         }
     }
-    return std::nullopt;
+    // Below the toolkit's own key numbers a key is the character on it, upper case.
+    if (key.named == NamedKey::None && qtKey > 0 && qtKey <= 0x10FFFF) {
+        key.character = static_cast<char32_t>(qtKey);
+    }
+    key.position = positionOf(nativeScanCode);
+    return virtualKeyCode(key);
 }
 
 std::uint16_t modifierMask(Qt::KeyboardModifiers modifiers) {

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <optional>
 
-// The virtual key code of a game key, from the toolkit's key and the key's native scan code;
-// empty for keys the game does not use.
+// The virtual key code of a game key, from the toolkit's key and the key's native scan code, by
+// the rule both front ends share; empty for keys the game does not use.
 std::optional<std::uint16_t> virtualKeyCode(int qtKey, std::uint32_t nativeScanCode);
 
 // The modifier mask the keyboard handlers receive: Shift 1, Ctrl 2, Alt 4.

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "KeyCodes.h"
+#include "KeyRule.h"
 #include "sim/Simulation.h"
 
 #include <gtest/gtest.h>
@@ -107,4 +108,33 @@ TEST(Steering, ResetDropsAHeldTurbo) {
     EXPECT_EQ(sim.game.state().Turbo1, Bool16::False);
     sim.game.Form_KeyDown(keys::Shift, 0);
     EXPECT_EQ(sim.game.state().Turbo1, Bool16::True);
+}
+
+// The rule both front ends map their keys through, fed as a browser reports keys: named keys,
+// and the character on the key in the active layout with the key's position.
+TEST(Steering, KeysCountByLabelOrOnNonLatinLayoutsByPosition) {
+    using enum KeyPosition;
+    const struct {
+        KeyIdentity key;
+        std::optional<std::uint16_t> code;
+    } rows[] = {
+        {{NamedKey::Up, 0, Other}, keys::Up},
+        {{NamedKey::Shift, 0, Other}, keys::Shift},
+        {{NamedKey::Space, 0, Other}, keys::Space},
+        {{NamedKey::None, U'w', W}, keys::W},
+        {{NamedKey::None, U'D', D}, keys::D},
+        {{NamedKey::None, U'w', Other}, keys::W},           // W wherever it is labelled
+        {{NamedKey::None, U'z', W}, std::nullopt},          // AZERTY: Z on the key of W
+        {{NamedKey::None, U',', W}, std::nullopt},          // not a letter outside ASCII
+        {{NamedKey::None, U'\u0444', A}, keys::A},          // ф on the key of A
+        {{NamedKey::None, U'\u03c3', S}, keys::S},          // σ on the key of S
+        {{NamedKey::None, U'\u0444', Other}, std::nullopt}, // ф elsewhere
+        {{NamedKey::None, U'q', Other}, std::nullopt},
+        {{NamedKey::None, 0, Other}, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message()
+                     << "character " << static_cast<std::uint32_t>(row.key.character));
+        EXPECT_EQ(virtualKeyCode(row.key), row.code);
+    }
 }
