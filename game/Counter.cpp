@@ -4,8 +4,9 @@
 #include "Counter.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace zirvel {
 
@@ -18,10 +19,14 @@ double captionValue(std::string_view caption) {
     }
     caption.remove_prefix(first);
     caption.remove_suffix(caption.size() - caption.find_last_not_of(' ') - 1);
-    double value = 0.0;
-    const auto [end, error] =
-        std::from_chars(caption.data(), caption.data() + caption.size(), value);
-    if (error != std::errc{} || end != caption.data() + caption.size() || !std::isfinite(value)) {
+    // A plain decimal number only: no hexadecimal, no "inf" or "nan".
+    if (caption.find_first_not_of("0123456789+-.eE") != std::string_view::npos) {
+        return 0.0;
+    }
+    const std::string text(caption);
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(value)) {
         return 0.0;
     }
     return value;
@@ -33,9 +38,8 @@ std::string counterPlusOne(std::string_view caption) {
     // Counting in double precision keeps counts well past 16 bits exact.
     const double next = captionValue(caption) + 1.0;
     std::array<char, 32> text{};
-    const auto result =
-        std::to_chars(text.data(), text.data() + text.size(), next, std::chars_format::general, 15);
-    return std::string(text.data(), result.ptr);
+    const int length = std::snprintf(text.data(), text.size(), "%.15g", next);
+    return std::string(text.data(), static_cast<std::size_t>(length));
 }
 
 } // namespace zirvel
