@@ -1,0 +1,22 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+// What the page's script does for the game: draws, shows texts and menu states, and keeps the
+// browser timers. Each call goes to the script's `page` object.
+namespace page {
+
+// Wakes the game this many milliseconds from now; a negative value cancels the wake-up.
+void armWakeUp(double milliseconds);
+// Tells the game this many milliseconds from now that a held picture may be shown.
+void armHoldEnd(double milliseconds);
+void paintCell(int index, int red, int green, int blue);
+void setCounter(int player, const char* caption);
+void setCountdown(const char* caption, bool visible);
+void setMenu(int item, bool enabled, bool checked);
+void showGameOver(const char* counter1, const char* counter2);
+// A timer fired at `clock` milliseconds, due at `due`: for the page's own measurements.
+void timerFired(int timer, double due, double clock);
+
+} // namespace page

@@ -1,0 +1,224 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "WebWindow.h"
+
+#include "Page.h"
+
+#include <cmath>
+#include <emscripten.h>
+
+using namespace zirvel;
+
+namespace {
+
+constexpr int CountdownInterval = 700;
+
+std::size_t slot(Player player) {
+    return player == Player::One ? 0 : 1;
+}
+
+} // namespace
+
+WebWindow::WebWindow(double refreshInterval)
+    : refreshInterval_(refreshInterval) {
+    driver_.setInterval(Timer::Timer3, CountdownInterval);
+    for (int item = 0; item < static_cast<int>(menus_.size()); ++item) {
+        showMenu(static_cast<MenuItem>(item));
+    }
+    game_.Form_Load();
+}
+
+template <typename Handler> void WebWindow::handle(Handler handler) {
+    if (quit_) {
+        return;
+    }
+    handler();
+    heldKeys_.pressHeldTurboKeys();
+}
+
+bool WebWindow::keyDown(const KeyIdentity& key, std::uint16_t shift) {
+    const std::optional<std::uint16_t> code = virtualKeyCode(key);
+    if (code) {
+        handle([&] { heldKeys_.keyDown(*code, shift); });
+    }
+    return code.has_value();
+}
+
+bool WebWindow::keyUp(const KeyIdentity& key, std::uint16_t shift) {
+    const std::optional<std::uint16_t> code = virtualKeyCode(key);
+    if (code) {
+        heldKeys_.keyUp(*code, shift);
+    }
+    return code.has_value();
+}
+
+// Once the page has lost the keyboard, the release of a held turbo key would never arrive.
+void WebWindow::focusLost() {
+    heldKeys_.releaseAll();
+}
+
+void WebWindow::command(Command command) {
+    handle([&] {
+        switch (command) {
+        case Command::NowaGra:
+            game_.mnunowagra_Click();
+            break;
+        case Command::Pauza:
+            if (menuEnabled(MenuItem::Pauza)) {
+                game_.mnupauza_Click();
+            }
+            break;
+        case Command::KoniecGry:
+            game_.mnukoniecgry_Click();
+            break;
+        case Command::Speed1:
+        case Command::Speed2:
+        case Command::Speed3:
+        case Command::Speed4:
+            game_.mnuspeed_Click(static_cast<std::int16_t>(static_cast<int>(command) -
+                                                           static_cast<int>(Command::Speed1) + 1));
+            break;
+        }
+    });
+}
+
+void WebWindow::gameOverClosed(bool resetCounters) {
+    if (resetCounters) {
+        setCounterCaption(Player::One, "0");
+        setCounterCaption(Player::Two, "0");
+    }
+}
+
+void WebWindow::setHidden(bool hidden) {
+    if (quit_ || hidden == hiddenSince_.has_value()) {
+        return;
+    }
+    if (hidden) {
+        hiddenSince_ = clockMilliseconds();
+        page::armWakeUp(-1.0);
+        return;
+    }
+    const double hiddenFor = clockMilliseconds() - *hiddenSince_;
+    hiddenSince_.reset();
+    driver_.postpone(static_cast<std::int64_t>(std::ceil(hiddenFor)));
+}
+
+void WebWindow::quit() {
+    quit_ = true;
+    page::armWakeUp(-1.0);
+}
+
+void WebWindow::setCellColour(int index, Colour colour) {
+    if (cells_.set(index, colour)) {
+        changed_.set(static_cast<std::size_t>(index));
+    }
+}
+
+std::string WebWindow::counterCaption(Player player) const {
+    return counters_[slot(player)];
+}
+
+void WebWindow::setCounterCaption(Player player, std::string_view caption) {
+    counters_[slot(player)] = caption;
+    page::setCounter(number(player), counters_[slot(player)].c_str());
+}
+
+void WebWindow::setCountdownCaption(std::string_view caption) {
+    countdownCaption_ = caption;
+    page::setCountdown(countdownCaption_.c_str(), countdownVisible_);
+}
+
+void WebWindow::setCountdownVisible(bool visible) {
+    countdownVisible_ = visible;
+    page::setCountdown(countdownCaption_.c_str(), countdownVisible_);
+}
+
+void WebWindow::setTimerEnabled(Timer timer, bool enabled) {
+    driver_.setEnabled(timer, enabled);
+}
+
+void WebWindow::setTimerInterval(Timer timer, int milliseconds) {
+    driver_.setInterval(timer, milliseconds);
+}
+
+void WebWindow::setMenuEnabled(MenuItem item, bool enabled) {
+    menu(item).enabled = enabled;
+    showMenu(item);
+}
+
+void WebWindow::setMenuChecked(MenuItem item, bool checked) {
+    menu(item).checked = checked;
+    showMenu(item);
+}
+
+void WebWindow::showMenu(MenuItem item) const {
+    page::setMenu(static_cast<int>(item), menu(item).enabled, menu(item).checked);
+}
+
+// The board first shows the last move for one whole refresh.
+void WebWindow::repaintNow() {
+    if (holding_) {
+        return;
+    }
+    if (const std::optional<double> until =
+            hold_.holdUntil(clockMilliseconds(), refreshInterval_)) {
+        holding_ = true;
+        page::armHoldEnd(*until - clockMilliseconds());
+        return;
+    }
+    paintChangedCells();
+}
+
+void WebWindow::holdEnded() {
+    if (hold_.holdUntil(clockMilliseconds(), refreshInterval_)) {
+        page::armHoldEnd(1.0); // the browser's timer woke a little early
+        return;
+    }
+    holding_ = false;
+    paintChangedCells();
+}
+
+void WebWindow::paintChangedCells() {
+    if (holding_ || changed_.none()) {
+        return;
+    }
+    bool painted = false;
+    for (int index = 1; index <= board::CellCount; ++index) {
+        if (!changed_.test(static_cast<std::size_t>(index))) {
+            continue;
+        }
+        const Colour colour = cells_.at(index);
+        if (shown_.set(index, colour)) {
+            page::paintCell(index, colour.red, colour.green, colour.blue);
+            painted = true;
+        }
+    }
+    changed_.reset();
+    if (painted) {
+        hold_.shown(clockMilliseconds());
+    }
+}
+
+// The game-over window is a dialog of the page; the rules do nothing after it has opened, so
+// returning at once is the same as waiting for it to close.
+void WebWindow::showGameOver() {
+    page::showGameOver(counters_[0].c_str(), counters_[1].c_str());
+}
+
+double WebWindow::clockMilliseconds() const {
+    return emscripten_get_now();
+}
+
+void WebWindow::armWakeUp(std::optional<double> milliseconds) {
+    if (quit_ || hiddenSince_) {
+        return; // nothing runs while nobody can see the board
+    }
+    page::armWakeUp(milliseconds.value_or(-1.0));
+}
+
+void WebWindow::timerFired(Timer timer) {
+    page::timerFired(static_cast<int>(timer), static_cast<double>(driver_.now()),
+                     clockMilliseconds());
+    handle([&] { game_.timerElapsed(timer); });
+}

@@ -1,0 +1,103 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "Board.h"
+#include "Game.h"
+#include "GameWindow.h"
+#include "HeldKeys.h"
+#include "KeyRule.h"
+#include "PictureHold.h"
+#include "TimerDriver.h"
+
+#include <array>
+#include <bitset>
+#include <optional>
+#include <string>
+
+// The main window in a web page: the board, captions, menu states and timers live here, and
+// every change is handed to the page's script to show. Events from the page come in through
+// the handlers below.
+class WebWindow : public zirvel::GameWindow, private zirvel::TimerHost {
+public:
+    enum class Command { NowaGra, Pauza, KoniecGry, Speed1, Speed2, Speed3, Speed4 };
+
+    // `refreshInterval`: one frame of the page's display, in milliseconds.
+    explicit WebWindow(double refreshInterval);
+
+    // Page events. A key event returns whether the key is one of the game's.
+    bool keyDown(const zirvel::KeyIdentity& key, std::uint16_t shift);
+    bool keyUp(const zirvel::KeyIdentity& key, std::uint16_t shift);
+    void focusLost();
+    void command(Command command);
+    void wakeUp() { driver_.wakeUp(); }
+    void holdEnded();
+    void gameOverClosed(bool resetCounters);
+    void setRefreshInterval(double milliseconds) { refreshInterval_ = milliseconds; }
+    // A hidden page stops its timers and takes them up where they were when it shows again.
+    void setHidden(bool hidden);
+    // "Koniec": nothing runs any more.
+    void quit();
+
+    zirvel::Colour cellColour(int index) const override { return cells_.at(index); }
+    void setCellColour(int index, zirvel::Colour colour) override;
+    std::string counterCaption(zirvel::Player player) const override;
+    void setCounterCaption(zirvel::Player player, std::string_view caption) override;
+    std::string countdownCaption() const override { return countdownCaption_; }
+    void setCountdownCaption(std::string_view caption) override;
+    bool countdownVisible() const override { return countdownVisible_; }
+    void setCountdownVisible(bool visible) override;
+    bool timerEnabled(zirvel::Timer timer) const override { return driver_.enabled(timer); }
+    void setTimerEnabled(zirvel::Timer timer, bool enabled) override;
+    int timerInterval(zirvel::Timer timer) const override { return driver_.interval(timer); }
+    void setTimerInterval(zirvel::Timer timer, int milliseconds) override;
+    bool menuEnabled(zirvel::MenuItem item) const override { return menu(item).enabled; }
+    void setMenuEnabled(zirvel::MenuItem item, bool enabled) override;
+    bool menuChecked(zirvel::MenuItem item) const override { return menu(item).checked; }
+    void setMenuChecked(zirvel::MenuItem item, bool checked) override;
+    void repaintNow() override;
+    void showGameOver() override;
+
+private:
+    struct MenuState {
+        bool enabled;
+        bool checked;
+    };
+
+    double clockMilliseconds() const override;
+    void armWakeUp(std::optional<double> milliseconds) override;
+    void timerFired(zirvel::Timer timer) override;
+    void timersSettled() override { paintChangedCells(); }
+
+    // Runs one of the rules' handlers, then tells the rules which turbo keys are still down.
+    template <typename Handler> void handle(Handler handler);
+    void paintChangedCells();
+    void showMenu(zirvel::MenuItem item) const;
+    MenuState& menu(zirvel::MenuItem item) { return menus_[static_cast<std::size_t>(item)]; }
+    const MenuState& menu(zirvel::MenuItem item) const {
+        return menus_[static_cast<std::size_t>(item)];
+    }
+
+    double refreshInterval_;
+    zirvel::board::CellGrid cells_;
+    zirvel::board::CellGrid shown_;
+    std::bitset<zirvel::board::CellCount + 1> changed_;
+    zirvel::PictureHold hold_;
+    bool holding_ = false;
+    std::array<std::string, 2> counters_{"0", "0"};
+    std::string countdownCaption_ = "4";
+    bool countdownVisible_ = false;
+    // "Pauza" starts disabled; every other item starts enabled. Nothing is checked.
+    std::array<MenuState, 6> menus_{{{false, false},
+                                     {true, false},
+                                     {true, false},
+                                     {true, false},
+                                     {true, false},
+                                     {true, false}}};
+    std::optional<double> hiddenSince_;
+    bool quit_ = false;
+    zirvel::TimerDriver driver_{*this};
+    zirvel::Game game_{*this};
+    zirvel::HeldKeys heldKeys_{game_};
+};

@@ -1,0 +1,66 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The entry points the page's script calls.
+#include "WebWindow.h"
+
+#include <emscripten.h>
+#include <memory>
+
+namespace {
+
+std::unique_ptr<WebWindow> window;
+
+zirvel::KeyIdentity keyIdentity(int named, int character, int position) {
+    return {static_cast<zirvel::NamedKey>(named), static_cast<char32_t>(character),
+            static_cast<zirvel::KeyPosition>(position)};
+}
+
+} // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void zirvel_start(double refreshInterval) {
+    window = std::make_unique<WebWindow>(refreshInterval);
+}
+
+// `named`, `position`: the numbers of zirvel::NamedKey and zirvel::KeyPosition.
+EMSCRIPTEN_KEEPALIVE int zirvel_key(int down, int named, int character, int position, int shift) {
+    const zirvel::KeyIdentity key = keyIdentity(named, character, position);
+    const auto mask = static_cast<std::uint16_t>(shift);
+    return (down ? window->keyDown(key, mask) : window->keyUp(key, mask)) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_focus_lost() {
+    window->focusLost();
+}
+
+// `command`: the number of WebWindow::Command.
+EMSCRIPTEN_KEEPALIVE void zirvel_command(int command) {
+    window->command(static_cast<WebWindow::Command>(command));
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_wake_up() {
+    window->wakeUp();
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_hold_ended() {
+    window->holdEnded();
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_game_over_closed(int resetCounters) {
+    window->gameOverClosed(resetCounters != 0);
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_set_hidden(int hidden) {
+    window->setHidden(hidden != 0);
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_set_refresh_interval(double milliseconds) {
+    window->setRefreshInterval(milliseconds);
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_quit() {
+    window->quit();
+}
+}
