@@ -22,11 +22,37 @@ def rgb_from_bgrx(data):
     return bytes(out)
 
 
-class X11:
+class Desktop:
+    """A display system that the native game runs on."""
+
+    def start(self, binary, env):
+        return subprocess.Popen([binary], env=env)
+
+    def ended(self, process, timeout):
+        """Whether the game has ended at once and cleanly."""
+        return process.wait(timeout=timeout) == 0
+
+    def opened_address(self, record, timeout):
+        """The web address the game handed the desktop's browser, which the test's own
+        xdg-open writes into `record`."""
+        deadline = time.monotonic() + timeout
+        while not record.exists() and time.monotonic() < deadline:
+            time.sleep(0.05)
+        return record.read_text() if record.exists() else ""
+
+    def icon_sizes(self, window, env):
+        icon = subprocess.run(["xprop", "-id", window, "_NET_WM_ICON"], env=env,
+                              capture_output=True, text=True, check=True).stdout
+        return [size for size in (16, 22, 24, 32, 48, 64, 128, 256)
+                if f"Icon ({size} x {size})" in icon]
+
+
+class X11(Desktop):
     """Xvfb with real X key events from xdotool; no window manager, so nothing decorates,
     places or focuses a window but the game and the tests."""
 
     name = "x11"
+    READ_INTERVAL = 0.001
 
     def __init__(self, size, scale, runtime_dir):
         self.scale = scale
@@ -109,7 +135,7 @@ class X11:
         raise unittest.SkipTest("Xvfb cannot switch its keyboard layout")
 
 
-class Wayland:
+class Wayland(Desktop):
     """sway on its headless backend, in a user namespace because it will not run as root.
     Keys come from wtype's virtual keyboards, pixels from grim, windows from sway's tree.
 
@@ -118,6 +144,7 @@ class Wayland:
     the menu has done its work."""
 
     name = "wayland"
+    READ_INTERVAL = 0.02
     MENU_SETTLE_MS = 1500
 
     def __init__(self, size, scale, runtime_dir):
@@ -264,4 +291,17 @@ class Wayland:
         connection.close()
 
 
+def browsers():
+    # Imported only when asked for: the desktop runs need no WebSocket client.
+    from browsers import Chromium, Firefox
+    return Chromium, Firefox
+
+
 DISPLAYS = {display.name: display for display in (X11, Wayland)}
+BROWSERS = ("chromium", "firefox")
+
+
+def display_class(name):
+    if name in BROWSERS:
+        return {browser.name: browser for browser in browsers()}[name]
+    return DISPLAYS[name]

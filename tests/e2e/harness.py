@@ -13,7 +13,7 @@ import tempfile
 import time
 from pathlib import Path
 
-from displays import DISPLAYS
+from displays import display_class
 
 BINARY = os.environ.get("ZIRVEL2", "zirvel2")
 SCREEN = (1024, 768)
@@ -105,15 +105,20 @@ class Game:
         self.size = size
         self.scale = scale
         self.runtime_dir = tempfile.TemporaryDirectory()
-        self.display = DISPLAYS[os.environ.get("ZIRVEL2_E2E_DISPLAY", "x11")](
+        self.display = display_class(os.environ.get("ZIRVEL2_E2E_DISPLAY", "x11"))(
             size, scale, self.runtime_dir.name)
         self.env = dict(os.environ)
         self.env.pop("QT_SCALE_FACTOR", None)
         self.env.update(self.display.env)
         self.env.update(extra_env or {})
-        self.process = subprocess.Popen([BINARY], env=self.env)
+        self.process = self.display.start(BINARY, self.env)
         self.window = self.find_window("Zirvel 2")
         self.focus()
+
+    @staticmethod
+    def read_interval():
+        """How long one reading of the screen takes on this display system, in seconds."""
+        return display_class(os.environ.get("ZIRVEL2_E2E_DISPLAY", "x11")).READ_INTERVAL
 
     def close(self):
         if self.process.poll() is None:

@@ -71,10 +71,7 @@ class GameOver(unittest.TestCase):
                 game.click(x + 8 + 12, y + 192 + 8)
                 self.assertTrue(game.window_gone("Koniec gry"))
 
-                deadline = time.monotonic() + 10
-                while not record.exists() and time.monotonic() < deadline:
-                    time.sleep(0.05)
-                self.assertRegex(record.read_text(), r"^https?://")
+                self.assertRegex(game.display.opened_address(record, timeout=10), r"^https?://")
                 # The round went on being stopped: the counter is still the one scored.
                 self.assertEqual(game.screen().region(COUNTER_1), scored)
 

@@ -1,0 +1,439 @@
+# SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+"""The page zirvel2.html in a headless browser as a third display system: Chromium driven
+through its DevTools protocol, Firefox through WebDriver BiDi. Keys and pointer moves go in as
+the browsers' own input events, pixels come out of the browsers' own screenshots, and the
+page's "windows" are its main window and its game-over dialog.
+
+Coordinates are device pixels of the viewport, as the screenshots have them."""
+
+import base64
+import io
+import itertools
+import json
+import os
+import queue
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+import unittest
+from pathlib import Path
+
+import websocket
+from PIL import Image
+
+PAGE = os.environ.get("ZIRVEL2_WEB", "build-web/zirvel2.html")
+
+# xdotool's key names, as the scenarios write them: (DOM key, DOM code, Windows key code).
+KEYS = {
+    "Left": ("ArrowLeft", "ArrowLeft", 37), "Up": ("ArrowUp", "ArrowUp", 38),
+    "Right": ("ArrowRight", "ArrowRight", 39), "Down": ("ArrowDown", "ArrowDown", 40),
+    "Return": ("Enter", "Enter", 13), "Escape": ("Escape", "Escape", 27),
+    "space": (" ", "Space", 32), "Shift_R": ("Shift", "ShiftRight", 16),
+    "Shift_L": ("Shift", "ShiftLeft", 16), "ctrl": ("Control", "ControlLeft", 17),
+    "alt": ("Alt", "AltLeft", 18), "shift": ("Shift", "ShiftLeft", 16),
+    "F10": ("F10", "F10", 121), "Tab": ("Tab", "Tab", 9),
+}
+MODIFIER_BITS = {"Alt": 1, "Control": 2, "Shift": 8}
+# What a Russian layout puts on the keys the scenarios press, by xkb key code.
+RUSSIAN = {25: ("ц", "KeyW"), 38: ("ф", "KeyA"), 39: ("ы", "KeyS"), 40: ("в", "KeyD")}
+# Held keys repeat as a desktop repeats them: after half a second, thirty times a second.
+REPEAT_DELAY, REPEAT_INTERVAL = 0.5, 1 / 30
+
+
+def key_info(name):
+    if name in KEYS:
+        return KEYS[name]
+    if len(name) == 1 and name.isalpha():
+        return name, f"Key{name.upper()}", ord(name.upper())
+    raise KeyError(f"no key {name}")
+
+
+class Connection:
+    """One WebSocket of a JSON protocol whose commands carry an id and whose answers name it;
+    commands may come from several threads."""
+
+    def __init__(self, url):
+        self.socket = websocket.create_connection(url, timeout=60, suppress_origin=True)
+        self.ids = itertools.count(1)
+        self.waiting = {}
+        self.lock = threading.Lock()
+        self.reader = threading.Thread(target=self.read, daemon=True)
+        self.reader.start()
+
+    def read(self):
+        while True:
+            try:
+                message = json.loads(self.socket.recv())
+            except (websocket.WebSocketException, OSError, ValueError):
+                for answer in self.waiting.values():
+                    answer.put({"error": {"message": "connection closed"}})
+                return
+            answer = self.waiting.pop(message.get("id"), None)
+            if answer:
+                answer.put(message)
+
+    def call(self, method, params=None, **extra):
+        number = next(self.ids)
+        answer = queue.Queue()
+        self.waiting[number] = answer
+        with self.lock:
+            self.socket.send(json.dumps({"id": number, "method": method,
+                                         "params": params or {}, **extra}))
+        message = answer.get(timeout=60)
+        if "error" in message and message["error"]:
+            raise RuntimeError(f"{method}: {message['error']} {message.get('message', '')}")
+        return message.get("result", {})
+
+    def close(self):
+        self.socket.close()
+
+
+def read_line(stream, prefix, timeout=30):
+    """The rest of the first line of `stream` that starts with `prefix`."""
+    found = queue.Queue()
+
+    def scan():
+        for line in iter(stream.readline, ""):
+            if line.startswith(prefix) and found.empty():
+                found.put(line[len(prefix):].strip())
+
+    threading.Thread(target=scan, daemon=True).start()
+    return found.get(timeout=timeout)
+
+
+class Browser:
+    """What both browsers share: the page's windows, pixels from screenshots, key names."""
+
+    def __init__(self, size, scale, runtime_dir):
+        self.size = size
+        self.scale = scale
+        self.profile = tempfile.mkdtemp(dir=runtime_dir)
+        self.env = {}
+        self.url = Path(PAGE).resolve().as_uri()
+        self.modifiers = set()
+
+    def start(self, binary, env):
+        """Opens the page; the browser stands in for the game's process."""
+        self.navigate(self.url)
+        return self.process
+
+    def close(self):
+        self.connection.close()
+        self.process.terminate()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+    def grab(self, x, y, width, height):
+        # The browser encodes only the part asked for, in CSS pixels that cover it.
+        s = self.scale
+        left, top = x // s, y // s
+        right, bottom = -(-(x + width) // s), -(-(y + height) // s)
+        image = Image.open(io.BytesIO(self.screenshot((left, top, right - left, bottom - top))))
+        image = image.convert("RGB")
+        dx, dy = x - left * s, y - top * s
+        return image.crop((dx, dy, dx + width, dy + height)).tobytes()
+
+    def element_rect(self, selector):
+        rect = self.evaluate(
+            f"(() => {{ const e = document.querySelector({json.dumps(selector)});"
+            " if (!e || e.hidden || !Module.page) return null;"
+            " const r = e.getBoundingClientRect();"
+            " return [r.left, r.top, r.width, r.height].map(v => Math.round(v * devicePixelRatio)); })()")
+        return tuple(rect) if rect else None
+
+    WINDOWS = {"Zirvel 2": "#window", "Koniec gry": "#frmKoniecgry"}
+
+    def windows(self, title):
+        selector = self.WINDOWS.get(title)
+        return [selector] if selector and self.element_rect(selector) else []
+
+    def geometry(self, window):
+        return self.element_rect(window)
+
+    def focus(self, window):
+        pass  # the page has the keyboard
+
+    def ended(self, process, timeout):
+        """A page may close only a window that its own script opened: the game ends, and the
+        page says so."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.evaluate("document.getElementById('ended').hidden === false"
+                             " && document.getElementById('window').hidden"):
+                return True
+            time.sleep(0.05)
+        return False
+
+    def opened_address(self, record, timeout):
+        """The address of a tab that the page opened."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            addresses = [url for url in self.tabs() if url not in (self.url, "about:blank")]
+            if addresses:
+                return addresses[0]
+            time.sleep(0.05)
+        return ""
+
+    def icon_sizes(self, window, env):
+        """The sizes the page's icons are offered in; "any" counts as every size."""
+        sizes = self.evaluate("[...document.querySelectorAll('link[rel~=icon]')]"
+                              ".map(l => l.sizes.value)") or []
+        if "any" in sizes:
+            return [16, 22, 24, 32, 48, 64, 128, 256]
+        return [int(s.split("x")[0]) for value in sizes for s in value.split()]
+
+    def request_close(self, window):
+        raise unittest.SkipTest("a page is not closed through a window manager")
+
+    def keys(self, keys):
+        for key in keys:
+            *modifiers, name = key.split("+")
+            for modifier in modifiers:
+                self.key_down(modifier)
+            self.key_down(name)
+            self.key_up(name)
+            for modifier in reversed(modifiers):
+                self.key_up(modifier)
+            time.sleep(0.06)
+
+    def hold(self, keys, seconds):
+        for key in keys:
+            self.key_down(key)
+            time.sleep(0.06)
+        deadline = time.monotonic() + seconds
+        repeated = keys[-1]
+        next_repeat = time.monotonic() + REPEAT_DELAY
+        while time.monotonic() < deadline:
+            time.sleep(max(0.0, min(next_repeat, deadline) - time.monotonic()))
+            if time.monotonic() < deadline and key_info(repeated)[0] != "Shift":
+                self.key_down(repeated, repeat=True)
+            next_repeat += REPEAT_INTERVAL
+        for key in reversed(keys):
+            self.key_up(key)
+
+    def press_on_layout(self, layout, keycodes):
+        if layout != "ru":
+            raise unittest.SkipTest(f"no layout {layout}")
+        for keycode in keycodes:
+            character, code = RUSSIAN[keycode]
+            self.key_event(True, character, code, 0)
+            self.key_event(False, character, code, 0)
+            time.sleep(0.06)
+
+    def key_down(self, name, repeat=False):
+        key, code, number = key_info(name)
+        if key in MODIFIER_BITS:
+            self.modifiers.add(key)
+        self.key_event(True, key, code, number, repeat)
+
+    def key_up(self, name):
+        key, code, number = key_info(name)
+        self.modifiers.discard(key)
+        self.key_event(False, key, code, number)
+
+
+class Chromium(Browser):
+    """Headless Chromium through the DevTools protocol: Input.dispatchKeyEvent and
+    Input.dispatchMouseEvent go through the browser's own input path."""
+
+    name = "chromium"
+    # A screenshot waits for the compositor's next frames.
+    READ_INTERVAL = 0.06
+
+    def __init__(self, size, scale, runtime_dir):
+        super().__init__(size, scale, runtime_dir)
+        self.process = subprocess.Popen(
+            ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
+             "--disable-background-networking", "--disable-component-update", "--disable-sync",
+             "--disable-extensions", "--mute-audio", "--remote-debugging-port=0",
+             f"--user-data-dir={self.profile}", f"--window-size={size[0] // scale},{size[1] // scale}",
+             f"--force-device-scale-factor={scale}", "about:blank"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        browser_url = read_line(self.process.stderr, "DevTools listening on ")
+        port = browser_url.split(":")[2].split("/")[0]
+        import urllib.request
+        targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json/list"))
+        page = next(t for t in targets if t["type"] == "page")
+        self.connection = Connection(page["webSocketDebuggerUrl"])
+        self.connection.call("Page.enable")
+        # A headless page has no window that could hold the keyboard; it acts as focused.
+        self.connection.call("Emulation.setFocusEmulationEnabled", {"enabled": True})
+        self.connection.call("Emulation.setDeviceMetricsOverride", {
+            "width": size[0] // scale, "height": size[1] // scale,
+            "deviceScaleFactor": scale, "mobile": False})
+
+    def navigate(self, url):
+        self.connection.call("Page.navigate", {"url": url})
+        deadline = time.monotonic() + 15
+        while not self.evaluate("!!(window.Module && Module.page && Module.page.stats.firstBoard)"):
+            if time.monotonic() > deadline:
+                raise TimeoutError("the page did not start")
+            time.sleep(0.05)
+
+    def evaluate(self, expression):
+        result = self.connection.call("Runtime.evaluate",
+                                      {"expression": expression, "returnByValue": True})
+        return result.get("result", {}).get("value")
+
+    def screenshot(self, clip):
+        x, y, width, height = clip
+        return base64.b64decode(self.connection.call("Page.captureScreenshot", {
+            "clip": {"x": x, "y": y, "width": width, "height": height, "scale": 1},
+            "optimizeForSpeed": True})["data"])
+
+    def key_event(self, down, key, code, number, repeat=False):
+        modifiers = sum(MODIFIER_BITS[m] for m in self.modifiers)
+        params = {"type": "keyDown" if down else "keyUp", "key": key, "code": code,
+                  "windowsVirtualKeyCode": number, "modifiers": modifiers,
+                  "autoRepeat": repeat}
+        if down and not modifiers & (MODIFIER_BITS["Control"] | MODIFIER_BITS["Alt"]):
+            text = "\r" if key == "Enter" else key
+            if len(text) == 1:
+                params["text"] = text
+        self.connection.call("Input.dispatchKeyEvent", params)
+
+    def point(self, x, y):
+        self.mouse("mouseMoved", x, y)
+
+    def click(self, x, y):
+        self.mouse("mouseMoved", x, y)
+        self.mouse("mousePressed", x, y, button="left", clickCount=1)
+        self.mouse("mouseReleased", x, y, button="left", clickCount=1)
+
+    def mouse(self, kind, x, y, **extra):
+        self.connection.call("Input.dispatchMouseEvent", {
+            "type": kind, "x": x / self.scale, "y": y / self.scale, **extra})
+
+    def tabs(self):
+        targets = self.connection.call("Target.getTargets")["targetInfos"]
+        return [target["url"] for target in targets if target["type"] == "page"]
+
+    def hide_page(self, hidden):
+        """Puts another tab in front of the page, or brings the page back."""
+        if hidden:
+            self.other = self.connection.call("Target.createTarget", {"url": "about:blank"})
+        else:
+            self.connection.call("Target.closeTarget", {"targetId": self.other["targetId"]})
+            self.connection.call("Page.bringToFront")
+
+
+class Firefox(Browser):
+    """Headless Firefox ESR through WebDriver BiDi: input.performActions for keys and the
+    pointer, browsingContext.captureScreenshot for pixels."""
+
+    name = "firefox"
+    READ_INTERVAL = 0.015
+    # WebDriver's codes for keys that are not characters.
+    SPECIAL = {"ArrowLeft": "\ue012", "ArrowUp": "\ue013", "ArrowRight": "\ue014",
+               "ArrowDown": "\ue015", "Enter": "\ue007", "Escape": "\ue00c", "Control": "\ue009",
+               "Alt": "\ue00a", "F10": "\ue03a", "Tab": "\ue004"}
+
+    def __init__(self, size, scale, runtime_dir):
+        super().__init__(size, scale, runtime_dir)
+        Path(self.profile, "user.js").write_text(
+            'user_pref("browser.shell.checkDefaultBrowser", false);\n'
+            'user_pref("datareporting.policy.dataSubmissionEnabled", false);\n'
+            'user_pref("browser.startup.homepage_override.mstone", "ignore");\n'
+            'user_pref("app.update.disabledForTesting", true);\n'
+            'user_pref("remote.prefs.recommended", true);\n')
+        self.process = subprocess.Popen(
+            ["firefox-esr", "--headless", "--no-remote", "--profile", self.profile,
+             "--remote-debugging-port", "0", f"--width={size[0] // scale}",
+             f"--height={size[1] // scale}"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True,
+            env=dict(os.environ, MOZ_HEADLESS="1"))
+        url = read_line(self.process.stderr, "WebDriver BiDi listening on ")
+        self.connection = Connection(url + "/session")
+        self.connection.call("session.new", {"capabilities": {}})
+        tree = self.connection.call("browsingContext.getTree")
+        self.context = tree["contexts"][0]["context"]
+        self.connection.call("browsingContext.setViewport", {
+            "context": self.context,
+            "viewport": {"width": size[0] // scale, "height": size[1] // scale},
+            "devicePixelRatio": scale})
+
+    def navigate(self, url):
+        self.connection.call("browsingContext.navigate",
+                             {"context": self.context, "url": url, "wait": "complete"})
+        deadline = time.monotonic() + 15
+        while not self.evaluate("!!(window.Module && Module.page && Module.page.stats.firstBoard)"):
+            if time.monotonic() > deadline:
+                raise TimeoutError("the page did not start")
+            time.sleep(0.05)
+
+    def evaluate(self, expression):
+        result = self.connection.call("script.evaluate", {
+            "expression": expression, "target": {"context": self.context},
+            "awaitPromise": False, "resultOwnership": "none"})
+        return deserialize(result.get("result", {}))
+
+    def screenshot(self, clip):
+        x, y, width, height = clip
+        return base64.b64decode(self.connection.call("browsingContext.captureScreenshot", {
+            "context": self.context,
+            "clip": {"type": "box", "x": x, "y": y, "width": width, "height": height}})["data"])
+
+    def key_event(self, down, key, code, number, repeat=False):
+        value = self.SPECIAL.get(key, "\ue008" if key == "Shift" else key)
+        if code == "ShiftRight":
+            value = "\ue050"
+        if code == "Space":
+            value = " "
+        self.actions([{"type": "key", "id": "keyboard", "actions": [
+            {"type": "keyDown" if down else "keyUp", "value": value}]}])
+
+    def point(self, x, y):
+        self.actions([self.pointer([{"type": "pointerMove", "x": round(x / self.scale),
+                                     "y": round(y / self.scale)}])])
+
+    def click(self, x, y):
+        self.actions([self.pointer([
+            {"type": "pointerMove", "x": round(x / self.scale), "y": round(y / self.scale)},
+            {"type": "pointerDown", "button": 0}, {"type": "pointerUp", "button": 0}])])
+
+    @staticmethod
+    def pointer(actions):
+        return {"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"},
+                "actions": actions}
+
+    def actions(self, sources):
+        self.connection.call("input.performActions",
+                             {"context": self.context, "actions": sources})
+
+    def tabs(self):
+        return [context["url"] for context in
+                self.connection.call("browsingContext.getTree")["contexts"]]
+
+    def press_on_layout(self, layout, keycodes):
+        # WebDriver derives a key's position from its character by a US keyboard's table, and
+        # a Cyrillic letter has no place there.
+        raise unittest.SkipTest("WebDriver BiDi sends characters, not key positions")
+
+    def hide_page(self, hidden):
+        """Puts another tab in front of the page, or brings the page back."""
+        if hidden:
+            self.other = self.connection.call("browsingContext.create",
+                                              {"type": "tab", "background": False})["context"]
+        else:
+            self.connection.call("browsingContext.close", {"context": self.other})
+            self.connection.call("browsingContext.activate", {"context": self.context})
+
+
+def deserialize(value):
+    """A plain value from WebDriver BiDi's serialization of it."""
+    kind = value.get("type")
+    if kind in ("undefined", "null"):
+        return None
+    if kind == "array":
+        return [deserialize(v) for v in value.get("value", [])]
+    if kind == "object":
+        return {k if isinstance(k, str) else deserialize(k): deserialize(v)
+                for k, v in value.get("value", [])}
+    return value.get("value")
