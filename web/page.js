@@ -214,7 +214,13 @@
 
   // A key let go while the page did not have the keyboard never reports its release.
   on(window, 'blur', () => game('focus_lost'));
-  on(document, 'visibilitychange', () => game('set_hidden', document.hidden ? 1 : 0));
+  on(document, 'visibilitychange', () => {
+    // Nobody can see the board, and no key release reaches a hidden page.
+    if (document.hidden) {
+      game('focus_lost');
+    }
+    game('set_hidden', document.hidden ? 1 : 0);
+  });
 
   function command(number) {
     game('command', number);

