@@ -18,6 +18,8 @@ PACKAGES=(
     # the same on a headless Wayland compositor: virtual keyboards, screen grabs, keymaps of
     # other layouts, the toolkit's Wayland plugin
     sway wtype grim libxkbcommon-tools qt6-wayland
+    # the browser build, and the browsers and protocol client its end-to-end tests drive
+    emscripten chromium firefox-esr python3-websocket python3-pil
     # fonts for the window's text
     fonts-dejavu-core fonts-liberation2
     # packaging, and validation of the package, its manual page, the desktop files and the
@@ -48,4 +50,14 @@ install_missing_packages() {
 build() {
     cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja "$@"
     cmake --build "$BUILD_DIR"
+}
+
+WEB_BUILD_DIR=${ZIRVEL2_WEB_BUILD_DIR:-$ROOT/build-web}
+
+# The browser build: $WEB_BUILD_DIR/zirvel2.html. Debian's emscripten finds the Node modules
+# it needs only through NODE_PATH.
+build_web() {
+    export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+    emcmake cmake -S "$ROOT" -B "$WEB_BUILD_DIR" -G Ninja "$@"
+    cmake --build "$WEB_BUILD_DIR"
 }
