@@ -3,6 +3,7 @@
 
 // Cost of the rules per event on the in-memory board.
 #include "KeyCodes.h"
+#include "OpenBoard.h"
 #include "sim/Simulation.h"
 
 #include <benchmark/benchmark.h>
@@ -11,21 +12,7 @@ using namespace zirvel;
 
 namespace {
 
-// Both heads in open space, one move from where they stand; each iteration puts them back.
-struct OpenBoard {
-    OpenBoard() {
-        sim.game.mnunowagra_Click();
-        sim.game.Form_KeyDown(keys::Shift, 0);
-        sim.game.Form_KeyDown(keys::Space, 0);
-    }
-    void restage() {
-        sim.window.setCellColour(460, colours::Free);
-        sim.window.setCellColour(260, colours::Free);
-        sim.game.state().Poczatek1 = 500;
-        sim.game.state().Poczatek2 = 300;
-    }
-    sim::Simulation sim;
-};
+using bench::OpenBoard;
 
 void BM_FastTickScanAndBothTurboMoves(benchmark::State& state) {
     OpenBoard board;

@@ -44,7 +44,13 @@
   let holdTimer = null;
 
   // Measurements for the benchmarks; nothing is kept unless they ask.
-  const stats = { recording: false, ticks: [], paints: [], firstBoard: null };
+  const stats = {
+    recording: false,
+    ticks: [],
+    paints: [],
+    firstBoard: null,
+    refreshInterval: DefaultRefreshInterval,
+  };
 
   function game(name, ...args) {
     return started && !ended ? Module['_zirvel_' + name](...args) : 0;
@@ -93,6 +99,7 @@
       const gaps = frames.slice(1).map((t, i) => t - frames[i]).sort((a, b) => a - b);
       const median = gaps[Math.floor(gaps.length / 2)];
       if (median >= 4 && median <= 50) {
+        stats.refreshInterval = median;
         game('set_refresh_interval', median);
       }
     };

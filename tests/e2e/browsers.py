@@ -116,6 +116,16 @@ class Browser:
         self.url = Path(PAGE).resolve().as_uri()
         self.modifiers = set()
 
+    def navigate(self, url, ready="!!(window.Module && Module.page && Module.page.stats.firstBoard)"):
+        """Opens `url` and waits until `ready` holds there: by default, until the game has
+        started and painted its board."""
+        self.load(url)
+        deadline = time.monotonic() + 15
+        while not self.evaluate(ready):
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"{url} did not become ready")
+            time.sleep(0.05)
+
     def start(self, binary, env):
         """Opens the page; the browser stands in for the game's process."""
         self.navigate(self.url)
@@ -269,13 +279,8 @@ class Chromium(Browser):
             "width": size[0] // scale, "height": size[1] // scale,
             "deviceScaleFactor": scale, "mobile": False})
 
-    def navigate(self, url):
+    def load(self, url):
         self.connection.call("Page.navigate", {"url": url})
-        deadline = time.monotonic() + 15
-        while not self.evaluate("!!(window.Module && Module.page && Module.page.stats.firstBoard)"):
-            if time.monotonic() > deadline:
-                raise TimeoutError("the page did not start")
-            time.sleep(0.05)
 
     def evaluate(self, expression):
         result = self.connection.call("Runtime.evaluate",
@@ -356,14 +361,9 @@ class Firefox(Browser):
             "viewport": {"width": size[0] // scale, "height": size[1] // scale},
             "devicePixelRatio": scale})
 
-    def navigate(self, url):
+    def load(self, url):
         self.connection.call("browsingContext.navigate",
                              {"context": self.context, "url": url, "wait": "complete"})
-        deadline = time.monotonic() + 15
-        while not self.evaluate("!!(window.Module && Module.page && Module.page.stats.firstBoard)"):
-            if time.monotonic() > deadline:
-                raise TimeoutError("the page did not start")
-            time.sleep(0.05)
 
     def evaluate(self, expression):
         result = self.connection.call("script.evaluate", {

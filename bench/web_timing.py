@@ -1,0 +1,216 @@
+#!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+"""The browser build's figures, in headless Chromium and Firefox: ticks and their lateness at
+"B. Szybko", the last cell before a crash at every speed level, the time from navigation to
+the first painted board, the page's size, and the rules' fast tick in WebAssembly against the
+native build.
+
+The page is driven from inside through its own entry points, as the desktop benchmarks drive
+the window: two scripted players run serpentines so that the ticks never pause, and player 1
+turns straight back to end each round of the crash measurement."""
+
+import argparse
+import gzip
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e"))
+from browsers import Chromium, Firefox  # noqa: E402
+
+LEVELS = [("Wolno", 400, 398.0), ("Średnio", 200, 198.0), ("Szybko", 50, 48.0),
+          ("B. Szybko", 20, None)]
+SPEED_COMMAND = 3  # WebWindow::Command::Speed1; the levels follow it
+NOWA_GRA = 0
+
+# Turns at the top and bottom rows: player 1 works its way right, player 2 left. Heads are
+# found from the cells painted in their colours; keys go in through the page's key entry.
+SERPENTINES = """
+(() => {
+  const page = Module.page;
+  const heads = {1: 390, 2: 370};
+  const heading = {1: 'up', 2: 'up'};
+  const paint = page.paintCell;
+  page.paintCell = (i, r, g, b) => {
+    paint(i, r, g, b);
+    if (r === 255 && g === 0 && b === 0) heads[1] = i;
+    if (r === 0 && g === 0 && b === 255) heads[2] = i;
+  };
+  const press = (named, character) => {
+    Module._zirvel_key(1, named, character, 0, 0);
+    Module._zirvel_key(0, named, character, 0, 0);
+  };
+  const keys = {1: {up: [1, 0], down: [2, 0], side: [4, 0]},
+                2: {up: [0, 87], down: [0, 83], side: [0, 65]}};
+  const steer = () => {
+    for (const p of [1, 2]) {
+      const row = Math.floor((heads[p] - 1) / 40);
+      if ((heading[p] === 'up' && row === 0) || (heading[p] === 'down' && row === 22)) {
+        press(...keys[p].side);
+        heading[p] = row === 0 ? 'side-from-top' : 'side-from-bottom';
+      } else if (heading[p] === 'side-from-top') {
+        press(...keys[p].down);
+        heading[p] = 'down';
+      } else if (heading[p] === 'side-from-bottom') {
+        press(...keys[p].up);
+        heading[p] = 'up';
+      }
+    }
+  };
+  const fired = page.timerFired;
+  page.timerFired = (timer, due, clock) => {
+    fired(timer, due, clock);
+    if (timer === 0) queueMicrotask(steer);
+  };
+})()
+"""
+
+# Player 1 turns straight back after one or two moves; each crash's last cell is timed from
+# the paint of the move to the paint of the next round's board.
+CRASHES = """
+(() => {
+  const page = Module.page;
+  window.lastCell = [];
+  let moves = 0, movesBeforeTurn = 1, lastMove = 0, turned = false;
+  const paint = page.paintCell;
+  page.paintCell = (i, r, g, b) => {
+    paint(i, r, g, b);
+    if (r !== 255 || g !== 0 || b !== 0) return;
+    if (i === 390 && turned) {
+      window.lastCell.push(performance.now() - lastMove);
+      turned = false;
+      moves = 0;
+      movesBeforeTurn = 3 - movesBeforeTurn;
+    } else if (i !== 390) {
+      lastMove = performance.now();
+    }
+  };
+  const fired = page.timerFired;
+  page.timerFired = (timer, due, clock) => {
+    fired(timer, due, clock);
+    if (timer !== 0) return;
+    queueMicrotask(() => {
+      if (++moves === movesBeforeTurn) {
+        for (const named of [3, 2]) {
+          Module._zirvel_key(1, named, 0, 0, 0);
+          Module._zirvel_key(0, named, 0, 0, 0);
+        }
+        turned = true;
+      }
+    });
+  };
+})()
+"""
+
+
+def percentile(values, fraction):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(fraction * len(ordered)))]
+
+
+def wait_for(browser, expression, timeout):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = browser.evaluate(expression)
+        if value:
+            return value
+        time.sleep(0.1)
+    raise TimeoutError(expression)
+
+
+def ticks(browser, seconds):
+    browser.navigate(browser.url)
+    browser.evaluate(SERPENTINES)
+    browser.evaluate(f"Module._zirvel_command({SPEED_COMMAND + 3});"
+                     f" Module._zirvel_command({NOWA_GRA}); Module.page.stats.recording = true")
+    time.sleep(2.8 + 0.5 + seconds + 0.3)
+    recorded = browser.evaluate("Module.page.stats.ticks")
+    start = min(due for timer, due, _ in recorded if timer in (0, 1)) + 100
+    window = [(timer, due, clock) for timer, due, clock in recorded
+              if timer in (0, 1) and start <= due < start + seconds * 1000]
+    lateness = {timer: [clock - due for t, due, clock in window if t == timer] for timer in (0, 1)}
+    return lateness
+
+
+def last_cells(browser, level, crashes):
+    browser.navigate(browser.url)
+    browser.evaluate(CRASHES)
+    browser.evaluate(f"Module._zirvel_command({SPEED_COMMAND + level});"
+                     f" Module._zirvel_command({NOWA_GRA})")
+    return wait_for(browser, f"window.lastCell.length >= {crashes} && window.lastCell",
+                    crashes * 4.5 + 10)
+
+
+def first_board(browser, runs):
+    times = []
+    for _ in range(runs):
+        browser.navigate("about:blank", ready="true")
+        browser.navigate(browser.url)
+        times.append(wait_for(browser, "Module.page.stats.firstFrame", 10))
+    return statistics.median(times)
+
+
+def fast_tick(browser, page):
+    browser.navigate(Path(page).resolve().as_uri(), ready="true")
+    line = wait_for(browser, "window.Module && Module.output && Module.output.join('')", 60)
+    return float(line.split(":")[1].split()[0])
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--web-build", default="build-web")
+    parser.add_argument("--native-fast-tick", required=True)
+    parser.add_argument("--seconds", type=int, default=10)
+    parser.add_argument("--crashes", type=int, default=6)
+    parser.add_argument("--runs", type=int, default=5)
+    args = parser.parse_args()
+
+    page = Path(args.web_build) / "zirvel2.html"
+    raw = page.stat().st_size
+    packed = len(gzip.compress(page.read_bytes(), 9))
+    print(f"\nzirvel2.html: {raw / 1000:.1f} kB raw, {packed / 1000:.1f} kB gzipped "
+          "(goal <= 400 kB raw)")
+    native = subprocess.run([args.native_fast_tick], capture_output=True, text=True, check=True)
+    native_ns = float(native.stdout.split(":")[1].split()[0])
+
+    for browser_class in (Chromium, Firefox):
+        with tempfile.TemporaryDirectory() as runtime:
+            import os
+            os.environ["ZIRVEL2_WEB"] = str(page)
+            browser = browser_class((1024, 768), 1, runtime)
+            browser.start(None, None)
+            try:
+                print(f"\n{browser.name}")
+                wasm_ns = fast_tick(browser, Path(args.web_build) / "zirvel2_fast_tick_cost.html")
+                print(f"  fast tick in the rules: {wasm_ns / 1000:.2f} µs in WebAssembly, "
+                      f"{native_ns / 1000:.2f} µs native: {wasm_ns / native_ns:.2f}x (goal <= 2x)")
+                print(f"  navigation to the first painted board: "
+                      f"{first_board(browser, args.runs):.0f} ms (median of {args.runs}, "
+                      "goal <= 300 ms)")
+                lateness = ticks(browser, args.seconds)
+                normal, fast = lateness[0], lateness[1]
+                print(f"  ticks in {args.seconds} s at \"B. Szybko\", normal / fast: "
+                      f"{len(normal)} / {len(fast)} (goal {args.seconds * 20} / {args.seconds * 50})")
+                for name, values in (("normal", normal), ("fast", fast)):
+                    print(f"  tick lateness, {name}: p50 {percentile(values, 0.5):.2f} ms, "
+                          f"p99 {percentile(values, 0.99):.2f} ms, max {max(values):.2f} ms "
+                          "(goal p99 <= 4 ms)")
+                print("  last cell before a crash on screen, from the paint of the move to the "
+                      f"paint of the next round's board, {args.crashes} crashes a level:")
+                refresh = browser.evaluate("Module.page.stats.refreshInterval") or 1000 / 60
+                for index, (caption, fast_ms, goal) in enumerate(LEVELS):
+                    cells = last_cells(browser, index, args.crashes)
+                    print(f"    {caption:9} fast tick {fast_ms:3} ms: shortest {min(cells):6.2f} ms,"
+                          f" median {statistics.median(cells):6.2f} ms"
+                          f" (goal >= {goal if goal else refresh:.2f} ms)")
+            finally:
+                browser.close()
+
+
+if __name__ == "__main__":
+    main()
