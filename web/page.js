@@ -252,6 +252,16 @@
     return [...menu.children].filter((el) => el.getAttribute('role').startsWith('menuitem'));
   }
 
+  // The item under the keyboard or the pointer is marked as well as focused: a window
+  // without the keyboard shows no focus.
+  function focusItem(item) {
+    for (const other of document.querySelectorAll('.current')) {
+      other.classList.remove('current');
+    }
+    item.classList.add('current');
+    item.focus();
+  }
+
   function isEnabled(item) {
     return item.getAttribute('aria-disabled') !== 'true';
   }
@@ -264,7 +274,7 @@
     plik.setAttribute('aria-expanded', 'true');
     // The board loses the keyboard to the menu, as on the desktop.
     game('focus_lost');
-    menuItems(plikMenu).find(isEnabled).focus();
+    focusItem(menuItems(plikMenu).find(isEnabled));
   }
 
   function closeSubmenu() {
@@ -283,7 +293,7 @@
     speedMenu.hidden = false;
     speedItem.setAttribute('aria-expanded', 'true');
     if (focusFirst) {
-      menuItems(speedMenu).find(isEnabled).focus();
+      focusItem(menuItems(speedMenu).find(isEnabled));
     }
   }
 
@@ -306,7 +316,7 @@
   function moveFocus(items, current, step) {
     const enabled = items.filter(isEnabled);
     const at = enabled.indexOf(current);
-    enabled[(at + step + enabled.length) % enabled.length].focus();
+    focusItem(enabled[(at + step + enabled.length) % enabled.length]);
   }
 
   function menuKey(event) {
@@ -322,10 +332,10 @@
         moveFocus(items, current, -1);
         break;
       case 'Home':
-        items.find(isEnabled).focus();
+        focusItem(items.find(isEnabled));
         break;
       case 'End':
-        items.filter(isEnabled).pop().focus();
+        focusItem(items.filter(isEnabled).pop());
         break;
       case 'ArrowRight':
         if (current === speedItem) {
@@ -335,7 +345,7 @@
       case 'ArrowLeft':
         if (menu === speedMenu) {
           closeSubmenu();
-          speedItem.focus();
+          focusItem(speedItem);
         }
         break;
       case 'Enter':
@@ -345,7 +355,7 @@
       case 'Escape':
         if (menu === speedMenu) {
           closeSubmenu();
-          speedItem.focus();
+          focusItem(speedItem);
         } else {
           closeMenu();
         }
@@ -373,7 +383,7 @@
     if (!item) {
       return;
     }
-    item.focus();
+    focusItem(item);
     if (item === speedItem) {
       openSubmenu(false);
     } else if (item.parentElement === plikMenu) {
