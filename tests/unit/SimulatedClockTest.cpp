@@ -81,3 +81,29 @@ TEST(TimerSchedule, AStalledClockFiresOnceAndKeepsThePhase) {
     EXPECT_EQ(fired, (std::vector<Timer>{Timer::Timer2, Timer::Timer1}));
     EXPECT_EQ(schedule.nextDue(), 1025);
 }
+
+// A hidden page stands its timers still: every due moment moves on by the time it was
+// hidden, so nothing fires in the meantime, nothing fires in a burst after, and ties stay ties.
+TEST(TimerSchedule, PostponedMomentsKeepTheirOrderAndSpacing) {
+    TimerSchedule schedule;
+    schedule.setInterval(Timer::Timer2, 20, 0);
+    schedule.setInterval(Timer::Timer1, 50, 0);
+    schedule.setEnabled(Timer::Timer2, true, 0);
+    schedule.setEnabled(Timer::Timer1, true, 0);
+    while (schedule.takeDue(90)) {
+    }
+    schedule.postpone(3000); // hidden from 90 to 3090
+    EXPECT_FALSE(schedule.takeDue(3090));
+    std::vector<std::pair<std::int64_t, Timer>> fired;
+    for (auto due = schedule.nextDue(); due && *due <= 3200; due = schedule.nextDue()) {
+        while (const auto timer = schedule.takeDue(*due)) {
+            fired.emplace_back(*due, *timer);
+        }
+    }
+    const std::vector<std::pair<std::int64_t, Timer>> expected{
+        {3100, Timer::Timer2}, {3100, Timer::Timer1}, {3120, Timer::Timer2},
+        {3140, Timer::Timer2}, {3150, Timer::Timer1}, {3160, Timer::Timer2},
+        {3180, Timer::Timer2}, {3200, Timer::Timer2}, {3200, Timer::Timer1},
+    };
+    EXPECT_EQ(fired, expected);
+}
