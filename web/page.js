@@ -284,6 +284,9 @@
 
   function closeMenu() {
     closeSubmenu();
+    for (const item of document.querySelectorAll('.current')) {
+      item.classList.remove('current');
+    }
     plikMenu.hidden = true;
     plik.setAttribute('aria-expanded', 'false');
     board.focus({ preventScroll: true });
@@ -320,7 +323,9 @@
   }
 
   function menuKey(event) {
-    const current = document.activeElement;
+    // The marked item, not the focused one: a page without the window's focus may not move
+    // the focus at all.
+    const current = document.querySelector('.current') || menuItems(plikMenu)[0];
     const menu = current.closest('[role="menu"]') || plikMenu;
     const items = menuItems(menu);
     event.preventDefault();

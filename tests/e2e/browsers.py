@@ -8,6 +8,7 @@ page's "windows" are its main window and its game-over dialog.
 
 Coordinates are device pixels of the viewport, as the screenshots have them."""
 
+import atexit
 import base64
 import io
 import itertools
@@ -105,16 +106,52 @@ def read_line(stream, prefix, timeout=30):
     return found.get(timeout=timeout)
 
 
+# One browser of each kind, size and scale stays running between the games of a test module:
+# a game opens the page afresh in it, and starting a browser takes seconds.
+RUNNING = {}
+
+
+@atexit.register
+def quit_running():
+    for browser in RUNNING.values():
+        browser.quit()
+
+
+class PageGame:
+    """The game's process, as the harness sees it, for a game that is a page: it ends with the
+    page, not with the browser."""
+
+    returncode = 0
+
+    def poll(self):
+        return None
+
+    def terminate(self):
+        pass
+
+    def wait(self, timeout=None):
+        return 0
+
+
 class Browser:
     """What both browsers share: the page's windows, pixels from screenshots, key names."""
+
+    KEPT = ("process", "connection", "profile")
 
     def __init__(self, size, scale, runtime_dir):
         self.size = size
         self.scale = scale
-        self.profile = tempfile.mkdtemp(dir=runtime_dir)
         self.env = {}
         self.url = Path(PAGE).resolve().as_uri()
         self.modifiers = set()
+        self.key = (self.name, size, scale)
+        running = RUNNING.pop(self.key, None)
+        if running and running.process.poll() is None:
+            for name in self.KEPT:
+                setattr(self, name, getattr(running, name))
+        else:
+            self.profile = tempfile.mkdtemp(prefix=f"zirvel2-{self.name}-")
+            self.launch()
 
     def navigate(self, url, ready="!!(window.Module && Module.page && Module.page.stats.firstBoard)"):
         """Opens `url` and waits until `ready` holds there: by default, until the game has
@@ -127,11 +164,20 @@ class Browser:
             time.sleep(0.05)
 
     def start(self, binary, env):
-        """Opens the page; the browser stands in for the game's process."""
+        """Opens the page afresh."""
         self.navigate(self.url)
-        return self.process
+        return PageGame()
 
     def close(self):
+        """Leaves the browser with one blank tab and no key held, for the next game."""
+        try:
+            self.reset()
+            self.load("about:blank")
+            RUNNING[self.key] = self
+        except (RuntimeError, OSError, queue.Empty):
+            self.quit()
+
+    def quit(self):
         self.connection.close()
         self.process.terminate()
         try:
@@ -257,8 +303,10 @@ class Chromium(Browser):
     # A screenshot waits for the compositor's next frames.
     READ_INTERVAL = 0.06
 
-    def __init__(self, size, scale, runtime_dir):
-        super().__init__(size, scale, runtime_dir)
+    KEPT = Browser.KEPT + ("target",)
+
+    def launch(self):
+        size, scale = self.size, self.scale
         self.process = subprocess.Popen(
             ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -271,6 +319,7 @@ class Chromium(Browser):
         import urllib.request
         targets = json.load(urllib.request.urlopen(f"http://127.0.0.1:{port}/json/list"))
         page = next(t for t in targets if t["type"] == "page")
+        self.target = page["id"]
         self.connection = Connection(page["webSocketDebuggerUrl"])
         self.connection.call("Page.enable")
         # A headless page has no window that could hold the keyboard; it acts as focused.
@@ -320,6 +369,11 @@ class Chromium(Browser):
         targets = self.connection.call("Target.getTargets")["targetInfos"]
         return [target["url"] for target in targets if target["type"] == "page"]
 
+    def reset(self):
+        for target in self.connection.call("Target.getTargets")["targetInfos"]:
+            if target["type"] == "page" and target["targetId"] != self.target:
+                self.connection.call("Target.closeTarget", {"targetId": target["targetId"]})
+
     def hide_page(self, hidden):
         # Checked: neither a new tab nor a minimized window makes headless Chromium's page
         # hidden; its visibility state stays "visible".
@@ -334,11 +388,13 @@ class Firefox(Browser):
     READ_INTERVAL = 0.015
     # WebDriver's codes for keys that are not characters.
     SPECIAL = {"ArrowLeft": "\ue012", "ArrowUp": "\ue013", "ArrowRight": "\ue014",
-               "ArrowDown": "\ue015", "Enter": "\ue007", "Escape": "\ue00c", "Control": "\ue009",
+               "ArrowDown": "\ue015", "Enter": "\ue006", "Escape": "\ue00c", "Control": "\ue009",
                "Alt": "\ue00a", "F10": "\ue03a", "Tab": "\ue004"}
 
-    def __init__(self, size, scale, runtime_dir):
-        super().__init__(size, scale, runtime_dir)
+    KEPT = Browser.KEPT + ("context",)
+
+    def launch(self):
+        size, scale = self.size, self.scale
         Path(self.profile, "user.js").write_text(
             'user_pref("browser.shell.checkDefaultBrowser", false);\n'
             'user_pref("datareporting.policy.dataSubmissionEnabled", false);\n'
@@ -407,6 +463,13 @@ class Firefox(Browser):
     def tabs(self):
         return [context["url"] for context in
                 self.connection.call("browsingContext.getTree")["contexts"]]
+
+    def reset(self):
+        for context in self.connection.call("browsingContext.getTree")["contexts"]:
+            if context["context"] != self.context:
+                self.connection.call("browsingContext.close", {"context": context["context"]})
+        self.connection.call("input.releaseActions", {"context": self.context})
+        self.connection.call("browsingContext.activate", {"context": self.context})
 
     def press_on_layout(self, layout, keycodes):
         # WebDriver derives a key's position from its character by a US keyboard's table, and
