@@ -23,8 +23,9 @@ std::size_t slot(Player player) {
 WebWindow::WebWindow(double refreshInterval)
     : refreshInterval_(refreshInterval) {
     driver_.setInterval(Timer::Timer3, CountdownInterval);
-    for (int item = 0; item < static_cast<int>(menus_.size()); ++item) {
-        showMenu(static_cast<MenuItem>(item));
+    for (MenuItem item : {MenuItem::Pauza, MenuItem::KoniecGry, MenuItem::Speed1, MenuItem::Speed2,
+                          MenuItem::Speed3, MenuItem::Speed4}) {
+        showMenu(item);
     }
     game_.Form_Load();
 }
@@ -143,17 +144,17 @@ void WebWindow::setTimerInterval(Timer timer, int milliseconds) {
 }
 
 void WebWindow::setMenuEnabled(MenuItem item, bool enabled) {
-    menu(item).enabled = enabled;
+    menus_.setEnabled(item, enabled);
     showMenu(item);
 }
 
 void WebWindow::setMenuChecked(MenuItem item, bool checked) {
-    menu(item).checked = checked;
+    menus_.setChecked(item, checked);
     showMenu(item);
 }
 
 void WebWindow::showMenu(MenuItem item) const {
-    page::setMenu(static_cast<int>(item), menu(item).enabled, menu(item).checked);
+    page::setMenu(static_cast<int>(item), menus_.enabled(item), menus_.checked(item));
 }
 
 // The board first shows the last move for one whole refresh.

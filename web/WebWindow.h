@@ -8,6 +8,7 @@
 #include "GameWindow.h"
 #include "HeldKeys.h"
 #include "KeyRule.h"
+#include "MenuStates.h"
 #include "PictureHold.h"
 #include "TimerDriver.h"
 
@@ -52,19 +53,14 @@ public:
     void setTimerEnabled(zirvel::Timer timer, bool enabled) override;
     int timerInterval(zirvel::Timer timer) const override { return driver_.interval(timer); }
     void setTimerInterval(zirvel::Timer timer, int milliseconds) override;
-    bool menuEnabled(zirvel::MenuItem item) const override { return menu(item).enabled; }
+    bool menuEnabled(zirvel::MenuItem item) const override { return menus_.enabled(item); }
     void setMenuEnabled(zirvel::MenuItem item, bool enabled) override;
-    bool menuChecked(zirvel::MenuItem item) const override { return menu(item).checked; }
+    bool menuChecked(zirvel::MenuItem item) const override { return menus_.checked(item); }
     void setMenuChecked(zirvel::MenuItem item, bool checked) override;
     void repaintNow() override;
     void showGameOver() override;
 
 private:
-    struct MenuState {
-        bool enabled;
-        bool checked;
-    };
-
     double clockMilliseconds() const override;
     void armWakeUp(std::optional<double> milliseconds) override;
     void timerFired(zirvel::Timer timer) override;
@@ -74,10 +70,6 @@ private:
     template <typename Handler> void handle(Handler handler);
     void paintChangedCells();
     void showMenu(zirvel::MenuItem item) const;
-    MenuState& menu(zirvel::MenuItem item) { return menus_[static_cast<std::size_t>(item)]; }
-    const MenuState& menu(zirvel::MenuItem item) const {
-        return menus_[static_cast<std::size_t>(item)];
-    }
 
     double refreshInterval_;
     zirvel::board::CellGrid cells_;
@@ -88,13 +80,7 @@ private:
     std::array<std::string, 2> counters_{"0", "0"};
     std::string countdownCaption_ = "4";
     bool countdownVisible_ = false;
-    // "Pauza" starts disabled; every other item starts enabled. Nothing is checked.
-    std::array<MenuState, 6> menus_{{{false, false},
-                                     {true, false},
-                                     {true, false},
-                                     {true, false},
-                                     {true, false},
-                                     {true, false}}};
+    zirvel::MenuStates menus_;
     std::optional<double> hiddenSince_;
     bool quit_ = false;
     zirvel::TimerDriver driver_{*this};

@@ -47,7 +47,6 @@
   const stats = {
     recording: false,
     ticks: [],
-    paints: [],
     firstBoard: null,
     refreshInterval: DefaultRefreshInterval,
   };
@@ -125,9 +124,6 @@
     paintCell(index, red, green, blue) {
       shown.set([red, green, blue], index * 3);
       drawCell(index);
-      if (stats.recording) {
-        stats.paints.push([performance.now(), index, red, green, blue]);
-      }
     },
     setCounter(player, caption) {
       $(`Label3(${player})`).querySelector('.count').textContent = caption;

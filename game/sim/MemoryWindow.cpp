@@ -25,19 +25,6 @@ void MemoryWindow::setTimerInterval(Timer timer, int milliseconds) {
     clock_.setInterval(timer, milliseconds);
 }
 
-bool MemoryWindow::menuEnabled(MenuItem item) const {
-    return menu(item).enabled;
-}
-void MemoryWindow::setMenuEnabled(MenuItem item, bool enabled) {
-    menu(item).enabled = enabled;
-}
-bool MemoryWindow::menuChecked(MenuItem item) const {
-    return menu(item).checked;
-}
-void MemoryWindow::setMenuChecked(MenuItem item, bool checked) {
-    menu(item).checked = checked;
-}
-
 void MemoryWindow::showGameOver() {
     if (whileGameOverShown) {
         whileGameOverShown();

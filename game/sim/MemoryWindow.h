@@ -5,6 +5,7 @@
 
 #include "../Board.h"
 #include "../GameWindow.h"
+#include "../MenuStates.h"
 #include "SimulatedClock.h"
 
 #include <array>
@@ -36,10 +37,10 @@ public:
     int timerInterval(Timer timer) const override { return clock_.interval(timer); }
     void setTimerInterval(Timer timer, int milliseconds) override;
 
-    bool menuEnabled(MenuItem item) const override;
-    void setMenuEnabled(MenuItem item, bool enabled) override;
-    bool menuChecked(MenuItem item) const override;
-    void setMenuChecked(MenuItem item, bool checked) override;
+    bool menuEnabled(MenuItem item) const override { return menus_.enabled(item); }
+    void setMenuEnabled(MenuItem item, bool enabled) override { menus_.setEnabled(item, enabled); }
+    bool menuChecked(MenuItem item) const override { return menus_.checked(item); }
+    void setMenuChecked(MenuItem item, bool checked) override { menus_.setChecked(item, checked); }
 
     void repaintNow() override { ++repaints_; }
     void showGameOver() override;
@@ -50,24 +51,11 @@ public:
     std::function<void()> whileGameOverShown;
 
 private:
-    struct MenuState {
-        bool enabled;
-        bool checked;
-    };
-    MenuState& menu(MenuItem item) { return menus_[static_cast<std::size_t>(item)]; }
-    const MenuState& menu(MenuItem item) const { return menus_[static_cast<std::size_t>(item)]; }
-
     board::CellGrid cells_;
     std::array<std::string, 2> counters_{"0", "0"};
     std::string countdownCaption_ = "4";
     bool countdownVisible_ = false;
-    // "Pauza" starts disabled; every other item starts enabled. Nothing is checked.
-    std::array<MenuState, 6> menus_{{{false, false},
-                                     {true, false},
-                                     {true, false},
-                                     {true, false},
-                                     {true, false},
-                                     {true, false}}};
+    MenuStates menus_;
     SimulatedClock clock_;
     int repaints_ = 0;
 };
