@@ -8,21 +8,21 @@
 namespace zirvel {
 
 void HeldKeys::keyDown(std::uint16_t keyCode, std::uint16_t shift) {
-    for (Player player : BothPlayers) {
-        if (keyCode == keys::turboKey(player)) {
-            down(player) = true;
-        }
-    }
+    setDown(keyCode, true);
     game_.Form_KeyDown(keyCode, shift);
 }
 
 void HeldKeys::keyUp(std::uint16_t keyCode, std::uint16_t shift) {
+    setDown(keyCode, false);
+    game_.Form_KeyUp(keyCode, shift);
+}
+
+void HeldKeys::setDown(std::uint16_t keyCode, bool isDown) {
     for (Player player : BothPlayers) {
         if (keyCode == keys::turboKey(player)) {
-            down(player) = false;
+            down(player) = isDown;
         }
     }
-    game_.Form_KeyUp(keyCode, shift);
 }
 
 void HeldKeys::releaseAll() {

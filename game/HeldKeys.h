@@ -31,6 +31,8 @@ public:
     void pressHeldTurboKeys();
 
 private:
+    // Notes whether the key is down, if it is a turbo key.
+    void setDown(std::uint16_t keyCode, bool isDown);
     bool& down(Player player) { return turboDown_[player == Player::One ? 0 : 1]; }
 
     Game& game_;

@@ -34,8 +34,6 @@ public:
     // paints meanwhile show that picture, and the board catches up when the hold ends.
     void holdLastMove();
     bool holding() const { return holdUntil_.has_value(); }
-    // The colour cell `index` has on screen.
-    zirvel::Colour shownColour(int index) const { return shown_.at(index); }
     // One refresh of the screen the board is on; 60 Hz where the toolkit does not know it.
     double refreshInterval() const;
 

@@ -40,8 +40,8 @@ template <typename Handler> void WebWindow::handle(Handler handler) {
 
 bool WebWindow::keyDown(const KeyIdentity& key, std::uint16_t shift) {
     const std::optional<std::uint16_t> code = virtualKeyCode(key);
-    if (code) {
-        handle([&] { heldKeys_.keyDown(*code, shift); });
+    if (code && !quit_) {
+        heldKeys_.keyDown(*code, shift);
     }
     return code.has_value();
 }

@@ -13,8 +13,8 @@
   // The numbers of the game's NamedKey, KeyPosition and WebWindow::Command.
   const NamedKeys = { ArrowUp: 1, ArrowDown: 2, ArrowLeft: 3, ArrowRight: 4, Shift: 5, ' ': 6 };
   const Positions = { KeyW: 1, KeyA: 2, KeyS: 3, KeyD: 4 };
-  const Commands = { NowaGra: 0, Pauza: 1, KoniecGry: 2 };
-  const Shortcuts = { KeyN: Commands.NowaGra, KeyP: Commands.Pauza };
+  // Ctrl shortcuts by key position: "Nowa gra" and "Pauza".
+  const Shortcuts = { KeyN: 0, KeyP: 1 };
   const DefaultRefreshInterval = 1000 / 60;
 
   const $ = (id) => document.getElementById(id);
