@@ -1,0 +1,146 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The page's main window: it puts the board, the menu, the game-over dialog, the keys and the
+// timers together, shows what the game hands it, and carries out the window's commands. The
+// game itself runs in WebAssembly; `Module.page` is what it calls.
+class MainWindow {
+  constructor() {
+    this.listeners = new Listeners();
+    this.started = false;
+    this.ended = false;
+    this.element = $('window');
+    this.board = $('board');
+    this.countdown = $('Label2');
+    this.boardView = new BoardView(this.board);
+    this.layout = new WindowLayout({ window: this.element, help: $('help') },
+                                   this.boardView, this.listeners);
+    this.menu = new MenuBar({ button: $('mnuplik'), menu: $('menu-plik'),
+                              speedItem: $('mnupredkoscgry'), speedMenu: $('menu-speed') },
+                            this, this.listeners);
+    this.dialog = new GameOverDialog({ frame: $('dialog-frame'), client: $('frmKoniecgry'),
+                                       veil: $('veil'), link: $('Label3'), zamknij: $('cmdkoniec'),
+                                       counters: [$('Label2(0)'), $('Label2(1)')] },
+                                     this, this.listeners);
+    this.keys = new KeyMapping(this, this.listeners);
+    this.timers = new FormTimers((...args) => this.game(...args));
+    // Measurements for the benchmarks; nothing is kept unless they ask.
+    this.stats = { recording: false, ticks: [], firstBoard: null,
+                   refreshInterval: FormTimers.DefaultRefreshInterval };
+  }
+
+  start() {
+    this.layout.start();
+    this.menu.start();
+    this.dialog.start();
+    this.keys.start();
+    Module.page = this.pageInterface();
+    Module.onRuntimeInitialized = () => {
+      this.started = true;
+      Module._zirvel_start(FormTimers.DefaultRefreshInterval);
+      if (document.hidden) {
+        this.game('set_hidden', 1);
+      }
+      this.focusBoard();
+      this.stats.firstBoard = performance.now();
+      requestAnimationFrame(() => {
+        this.stats.firstFrame = performance.now();
+        this.timers.measureRefreshInterval((interval) => {
+          this.stats.refreshInterval = interval;
+          this.game('set_refresh_interval', interval);
+        });
+      });
+    };
+  }
+
+  // Calls one of the game's entry points, once it runs and until it has ended.
+  game(name, ...args) {
+    return this.started && !this.ended ? Module['_zirvel_' + name](...args) : 0;
+  }
+
+  // What the game calls.
+  pageInterface() {
+    return {
+      armWakeUp: (milliseconds) => this.timers.armWakeUp(milliseconds),
+      armHoldEnd: (milliseconds) => this.timers.armHoldEnd(milliseconds),
+      paintCell: (index, red, green, blue) => this.boardView.paintCell(index, red, green, blue),
+      setCounter: (player, caption) => {
+        $(`Label3(${player})`).querySelector('.count').textContent = caption;
+      },
+      setCountdown: (caption, visible) => {
+        this.countdown.textContent = caption;
+        this.countdown.hidden = !visible;
+      },
+      setMenu: (item, enabled, checked) =>
+        this.menu.setItem(document.querySelector(`[data-item="${item}"]`), enabled, checked),
+      showGameOver: (counter1, counter2) => {
+        this.menu.close();
+        this.game('focus_lost');
+        this.dialog.show(counter1, counter2);
+      },
+      timerFired: (timer, due, clock) => {
+        if (this.stats.recording) {
+          this.stats.ticks.push([timer, due, clock]);
+        }
+      },
+      cellSize: () => this.boardView.cellSize,
+      boardOrigin: () => this.boardView.origin,
+      stats: this.stats,
+    };
+  }
+
+  focusBoard() {
+    this.board.focus({ preventScroll: true });
+  }
+
+  // The window's commands, from shortcuts and from the menu.
+  run(action) {
+    if (action === 'quit') {
+      this.quit();
+    } else {
+      this.game('command', MainWindow.Commands[action]);
+    }
+  }
+
+  choose(item) {
+    if (item.dataset.command === 'quit') {
+      this.quit();
+    } else {
+      this.game('command', Number(item.dataset.command));
+    }
+  }
+
+  // The board loses the keyboard to the menu, as on the desktop.
+  menuOpened() {
+    this.game('focus_lost');
+  }
+
+  menuClosed() {
+    this.focusBoard();
+  }
+
+  gameOverClosed(resetCounters) {
+    this.game('game_over_closed', resetCounters ? 1 : 0);
+    this.focusBoard();
+  }
+
+  // "Koniec": nothing runs any more. A page may close only a window that a script opened, so
+  // where it cannot, it says that the game has ended.
+  quit() {
+    this.game('quit');
+    this.ended = true;
+    this.timers.stop();
+    this.layout.stop();
+    this.listeners.removeAll();
+    window.close();
+    for (const element of [this.element, this.board, $('help')]) {
+      element.hidden = true;
+    }
+    $('ended').hidden = false;
+  }
+}
+
+// The numbers of WebWindow::Command for the shortcuts' commands.
+MainWindow.Commands = { nowaGra: 0, pauza: 1 };
+
+new MainWindow().start();
