@@ -36,7 +36,7 @@ KEYS = {
     "space": (" ", "Space", 32), "Shift_R": ("Shift", "ShiftRight", 16),
     "Shift_L": ("Shift", "ShiftLeft", 16), "ctrl": ("Control", "ControlLeft", 17),
     "alt": ("Alt", "AltLeft", 18), "shift": ("Shift", "ShiftLeft", 16),
-    "F10": ("F10", "F10", 121), "Tab": ("Tab", "Tab", 9),
+    "F10": ("F10", "F10", 121), "F2": ("F2", "F2", 113), "Tab": ("Tab", "Tab", 9),
 }
 MODIFIER_BITS = {"Alt": 1, "Control": 2, "Shift": 8}
 # What a Russian layout puts on the keys the scenarios press, by xkb key code.
@@ -199,12 +199,39 @@ class Browser:
     def element_rect(self, selector):
         rect = self.evaluate(
             f"(() => {{ const e = document.querySelector({json.dumps(selector)});"
-            " if (!e || e.hidden || !Module.page) return null;"
+            " if (!e || !e.getClientRects().length || !Module.page) return null;"
             " const r = e.getBoundingClientRect();"
             " return [r.left, r.top, r.width, r.height].map(v => Math.round(v * devicePixelRatio)); })()")
         return tuple(rect) if rect else None
 
+    # The game-over window's client area, under its caption bar.
     WINDOWS = {"Zirvel 2": "#window", "Koniec gry": "#frmKoniecgry"}
+
+    def settle(self):
+        """Waits until the page has drawn two more frames: whatever a change of the viewport
+        made it lay out again is on screen."""
+        self.evaluate("new Promise((done) => requestAnimationFrame(() =>"
+                      " requestAnimationFrame(done)))", wait=True)
+
+    def viewport_screenshot(self):
+        """The whole viewport, in device pixels."""
+        width, height = self.evaluate("[innerWidth, innerHeight]")
+        image = Image.open(io.BytesIO(self.screenshot((0, 0, width, height))))
+        return image.convert("RGB")
+
+    def text_contrasts(self):
+        """Every visible text of the page: its text, and the contrast ratio of its colour
+        against what is behind it, from the computed colours."""
+        return self.evaluate(CONTRASTS)
+
+    def window_scale(self):
+        """Device pixels to one of the desktop window's pixels: the page zooms its window so
+        that a cell of 16 of them is a whole number of device pixels."""
+        return self.evaluate("Module.page.cellSize()") / 16
+
+    def board_origin(self):
+        """Where the board's first cell starts, in device pixels."""
+        return tuple(self.evaluate("Module.page.boardOrigin()"))
 
     def windows(self, title):
         selector = self.WINDOWS.get(title)
@@ -331,9 +358,28 @@ class Chromium(Browser):
     def load(self, url):
         self.connection.call("Page.navigate", {"url": url})
 
-    def evaluate(self, expression):
-        result = self.connection.call("Runtime.evaluate",
-                                      {"expression": expression, "returnByValue": True})
+    def resize(self, width, height, ratio):
+        """Gives the page a viewport of width x height CSS pixels at this device pixel ratio."""
+        self.connection.call("Emulation.setDeviceMetricsOverride", {
+            "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": False})
+
+    def accessible(self, role, name):
+        """The states of the nodes of the accessibility tree with this role and name."""
+        found = []
+        for node in self.connection.call("Accessibility.getFullAXTree")["nodes"]:
+            if node.get("ignored") or node.get("role", {}).get("value") != role:
+                continue
+            if node.get("name", {}).get("value") != name:
+                continue
+            # A check state is a tristate, given as text.
+            found.append({p["name"]: p["value"].get("value") in (True, "true", "mixed")
+                          for p in node.get("properties", [])
+                          if p["name"] in ("checked", "disabled", "expanded")})
+        return found
+
+    def evaluate(self, expression, wait=False):
+        result = self.connection.call("Runtime.evaluate", {
+            "expression": expression, "returnByValue": True, "awaitPromise": wait})
         return result.get("result", {}).get("value")
 
     def screenshot(self, clip):
@@ -375,9 +421,17 @@ class Chromium(Browser):
                 self.connection.call("Target.closeTarget", {"targetId": target["targetId"]})
 
     def hide_page(self, hidden):
-        # Checked: neither a new tab nor a minimized window makes headless Chromium's page
-        # hidden; its visibility state stays "visible".
-        raise unittest.SkipTest("headless Chromium keeps every tab visible")
+        """Puts another tab in front of the page, or brings the page back. A page that acts
+        as focused stays visible behind another tab, so it acts so only while in front."""
+        if hidden:
+            self.connection.call("Emulation.setFocusEmulationEnabled", {"enabled": False})
+            self.other = self.connection.call("Target.createTarget",
+                                              {"url": "about:blank"})["targetId"]
+            self.connection.call("Target.activateTarget", {"targetId": self.other})
+        else:
+            self.connection.call("Target.closeTarget", {"targetId": self.other})
+            self.connection.call("Target.activateTarget", {"targetId": self.target})
+            self.connection.call("Emulation.setFocusEmulationEnabled", {"enabled": True})
 
 
 class Firefox(Browser):
@@ -389,7 +443,7 @@ class Firefox(Browser):
     # WebDriver's codes for keys that are not characters.
     SPECIAL = {"ArrowLeft": "\ue012", "ArrowUp": "\ue013", "ArrowRight": "\ue014",
                "ArrowDown": "\ue015", "Enter": "\ue006", "Escape": "\ue00c", "Control": "\ue009",
-               "Alt": "\ue00a", "F10": "\ue03a", "Tab": "\ue004"}
+               "Alt": "\ue00a", "F2": "\ue032", "F10": "\ue03a", "Tab": "\ue004"}
 
     KEPT = Browser.KEPT + ("context",)
 
@@ -421,10 +475,36 @@ class Firefox(Browser):
         self.connection.call("browsingContext.navigate",
                              {"context": self.context, "url": url, "wait": "complete"})
 
-    def evaluate(self, expression):
+    def resize(self, width, height, ratio):
+        """Gives the page a viewport of width x height CSS pixels at this device pixel ratio."""
+        self.connection.call("browsingContext.setViewport", {
+            "context": self.context, "viewport": {"width": width, "height": height},
+            "devicePixelRatio": ratio})
+
+    def accessible(self, role, name):
+        """The states of the nodes that the accessibility tree gives this role and name; the
+        protocol finds nodes by both, and their states come from their elements."""
+        nodes = self.connection.call("browsingContext.locateNodes", {
+            "context": self.context,
+            "locator": {"type": "accessibility", "value": {"role": role, "name": name}}})["nodes"]
+        found = []
+        for node in nodes:
+            states = self.connection.call("script.callFunction", {
+                "functionDeclaration": "(e) => [e.getAttribute('aria-checked'),"
+                                       " e.getAttribute('aria-disabled'),"
+                                       " e.getAttribute('aria-expanded')]",
+                "arguments": [{"sharedId": node["sharedId"]}],
+                "target": {"context": self.context}, "awaitPromise": False})
+            checked, disabled, expanded = deserialize(states["result"])
+            found.append({key: value == "true" for key, value in
+                          (("checked", checked), ("disabled", disabled), ("expanded", expanded))
+                          if value is not None})
+        return found
+
+    def evaluate(self, expression, wait=False):
         result = self.connection.call("script.evaluate", {
             "expression": expression, "target": {"context": self.context},
-            "awaitPromise": False, "resultOwnership": "none"})
+            "awaitPromise": wait, "resultOwnership": "none"})
         return deserialize(result.get("result", {}))
 
     def screenshot(self, clip):
@@ -484,6 +564,48 @@ class Firefox(Browser):
         else:
             self.connection.call("browsingContext.close", {"context": self.other})
             self.connection.call("browsingContext.activate", {"context": self.context})
+
+
+# Every visible text node's colour against the first opaque background behind it, composited
+# over the page's own, as WCAG's relative luminance gives their contrast. The game's own
+# colours are left out: the counters and the author link.
+CONTRASTS = """
+(() => {
+  const parse = (css) => {
+    const v = css.match(/[\\d.]+/g).map(Number);
+    return [v[0], v[1], v[2], v.length > 3 ? v[3] : 1];
+  };
+  const over = (top, bottom) => top.slice(0, 3).map((c, i) => c * top[3] + bottom[i] * (1 - top[3]));
+  const background = (element) => {
+    const layers = [];
+    for (let e = element; e; e = e.parentElement) {
+      const colour = parse(getComputedStyle(e).backgroundColor);
+      if (colour[3] > 0) layers.push(colour);
+      if (colour[3] === 1) break;
+    }
+    let colour = [255, 255, 255];
+    for (const layer of layers.reverse()) colour = over(layer, colour);
+    return colour;
+  };
+  const luminance = (rgb) => rgb.map((c) => c / 255)
+      .map((c) => (c <= 0.04045 ? c / 12.92 : ((c + 0.055) / 1.055) ** 2.4))
+      .reduce((sum, c, i) => sum + c * [0.2126, 0.7152, 0.0722][i], 0);
+  const texts = [];
+  const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+  for (let node = walker.nextNode(); node; node = walker.nextNode()) {
+    const element = node.parentElement;
+    if (!node.textContent.trim() || !element.getClientRects().length ||
+        element.closest('.sr-only, script, .counter, #Label3') ||
+        getComputedStyle(element).visibility !== 'visible') continue;
+    const back = background(element);
+    const text = over(parse(getComputedStyle(element).color), back);
+    const [light, dark] = [luminance(text), luminance(back)].sort((a, b) => b - a);
+    texts.push([node.textContent.trim(), (light + 0.05) / (dark + 0.05),
+                getComputedStyle(element).color, back.join(',')]);
+  }
+  return texts;
+})()
+"""
 
 
 def deserialize(value):

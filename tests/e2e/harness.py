@@ -13,8 +13,9 @@ import tempfile
 import time
 from pathlib import Path
 
-from displays import display_class
+from displays import BROWSERS, display_class
 
+DISPLAY = os.environ.get("ZIRVEL2_E2E_DISPLAY", "x11")
 BINARY = os.environ.get("ZIRVEL2", "zirvel2")
 SCREEN = (1024, 768)
 CLIENT_SIZE = (674, 452)
@@ -34,19 +35,25 @@ START_LAYOUT = {370: P2_HEAD, 390: P1_HEAD, 410: P2_TRAIL, 430: P1_TRAIL}
 
 COUNTER_1 = (16, 16, 33, 17)
 COUNTER_2 = (624, 16, 33, 17)
+# "Nowa gra": a page has F2, which no browser keeps for itself.
+NEW_GAME = "F2" if DISPLAY in BROWSERS else "ctrl+n"
 
 
 class Screen:
     """A grab of the whole screen, addressed from the main window's client area.
 
     Coordinates are the window's own pixels; with a scale factor each of them covers
-    scale x scale device pixels, and `device_pixel` reads one of those."""
+    scale x scale device pixels (a page may zoom the window by any factor that makes a cell a
+    whole number of device pixels), and `device_pixel` reads one of those. `board` is where the
+    board starts, in device pixels from the client area's corner."""
 
-    def __init__(self, data, origin, size, scale=1):
+    def __init__(self, data, origin, size, scale=1, board=None):
         self.data = data
         self.origin = origin
         self.size = size
         self.scale = scale
+        self.board = board or (round(BOARD_ORIGIN[0] * scale), round(BOARD_ORIGIN[1] * scale))
+        self.side = round(CELL * scale)
 
     def device_pixel(self, x, y):
         """The colour at device pixel (x, y) from the client area's top left corner."""
@@ -54,16 +61,20 @@ class Screen:
         return tuple(self.data[offset : offset + 3])
 
     def pixel(self, x, y):
-        return self.device_pixel(x * self.scale, y * self.scale)
+        return self.device_pixel(round(x * self.scale), round(y * self.scale))
 
     def region(self, rect):
-        x, y, w, h = (v * self.scale for v in rect)
+        x, y, w, h = (round(v * self.scale) for v in rect)
         return [self.device_pixel(x + dx, y + dy) for dy in range(h) for dx in range(w)]
 
-    def cell(self, index):
+    def cell_centre(self, index):
+        """A cell's centre in device pixels from the client area's corner."""
         column, row = (index - 1) % COLUMNS, (index - 1) // COLUMNS
-        return self.pixel(BOARD_ORIGIN[0] + column * CELL + CELL // 2,
-                          BOARD_ORIGIN[1] + row * CELL + CELL // 2)
+        return (self.board[0] + column * self.side + self.side // 2,
+                self.board[1] + row * self.side + self.side // 2)
+
+    def cell(self, index):
+        return self.device_pixel(*self.cell_centre(index))
 
     def cells(self):
         return {i: self.cell(i) for i in range(1, COLUMNS * ROWS + 1)}
@@ -77,15 +88,15 @@ class Screen:
         """Every device pixel of the board whose colour differs from its cell's expected
         colour; `skip(x, y)` leaves out window pixels."""
         mismatches = []
-        side = CELL * self.scale
+        side = self.side
         for index in range(1, COLUMNS * ROWS + 1):
             column, row = (index - 1) % COLUMNS, (index - 1) // COLUMNS
             want = expected_cells.get(index, BLACK)
             for dy in range(side):
                 for dx in range(side):
-                    x = BOARD_ORIGIN[0] * self.scale + column * side + dx
-                    y = BOARD_ORIGIN[1] * self.scale + row * side + dy
-                    if skip and skip(x // self.scale, y // self.scale):
+                    x = self.board[0] + column * side + dx
+                    y = self.board[1] + row * side + dy
+                    if skip and skip(int(x / self.scale), int(y / self.scale)):
                         continue
                     got = self.device_pixel(x, y)
                     if got != want:
@@ -105,7 +116,7 @@ class Game:
         self.size = size
         self.scale = scale
         self.runtime_dir = tempfile.TemporaryDirectory()
-        self.display = display_class(os.environ.get("ZIRVEL2_E2E_DISPLAY", "x11"))(
+        self.display = display_class(DISPLAY)(
             size, scale, self.runtime_dir.name)
         self.env = dict(os.environ)
         self.env.pop("QT_SCALE_FACTOR", None)
@@ -113,12 +124,17 @@ class Game:
         self.env.update(extra_env or {})
         self.process = self.display.start(BINARY, self.env)
         self.window = self.find_window("Zirvel 2")
+        # A page zooms its window to fit the browser's, and finds room for its board.
+        self.board_device_origin = None
+        if hasattr(self.display, "window_scale"):
+            self.scale = self.display.window_scale()
+            self.board_device_origin = self.display.board_origin()
         self.focus()
 
     @staticmethod
     def read_interval():
         """How long one reading of the screen takes on this display system, in seconds."""
-        return display_class(os.environ.get("ZIRVEL2_E2E_DISPLAY", "x11")).READ_INTERVAL
+        return display_class(DISPLAY).READ_INTERVAL
 
     def close(self):
         if self.process.poll() is None:
@@ -171,26 +187,35 @@ class Game:
     def client_origin(self):
         x, y, _, height = self.geometry()
         # The menu bar sits above the client area; the client area is the window's bottom part.
-        return x, y + height - CLIENT_SIZE[1] * self.scale
+        return x, y + height - round(CLIENT_SIZE[1] * self.scale)
+
+    def board_offset(self, origin):
+        """Where the board starts, in device pixels from the client area's corner; None where it
+        is where the window's own pixels put it."""
+        if not self.board_device_origin:
+            return None
+        x, y = self.board_device_origin
+        return x - origin[0], y - origin[1]
 
     def screen(self):
         data = self.display.grab(0, 0, *self.size)
-        return Screen(data, self.client_origin(), self.size, self.scale)
+        origin = self.client_origin()
+        return Screen(data, origin, self.size, self.scale, self.board_offset(origin))
 
     def watch(self, cells, until, timeout=30.0):
         """Reads the colours of `cells` from the screen as fast as the display allows until
         `until(colours)` holds, and returns every reading that differed from the one before
         it. A reading takes well under a millisecond on X11 and about 20 ms on Wayland."""
         origin = self.client_origin()
+        layout = Screen(b"", origin, self.size, self.scale, self.board_offset(origin))
         points = {}
         for index in cells:
-            column, row = (index - 1) % COLUMNS, (index - 1) // COLUMNS
-            points[index] = (origin[0] + (BOARD_ORIGIN[0] + column * CELL + CELL // 2) * self.scale,
-                             origin[1] + (BOARD_ORIGIN[1] + row * CELL + CELL // 2) * self.scale)
+            x, y = layout.cell_centre(index)
+            points[index] = (origin[0] + x, origin[1] + y)
         left = min(x for x, _ in points.values())
         top = min(y for _, y in points.values())
-        width = max(x for x, _ in points.values()) - left + self.scale
-        height = max(y for _, y in points.values()) - top + self.scale
+        width = max(x for x, _ in points.values()) - left + 1
+        height = max(y for _, y in points.values()) - top + 1
         readings = []
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
@@ -219,7 +244,6 @@ class Game:
 
 def artifact_dir():
     """Where screenshots go, a folder for each display system."""
-    path = Path(os.environ.get("ZIRVEL2_E2E_ARTIFACTS", "e2e-screens")) / os.environ.get(
-        "ZIRVEL2_E2E_DISPLAY", "x11")
+    path = Path(os.environ.get("ZIRVEL2_E2E_ARTIFACTS", "e2e-screens")) / DISPLAY
     path.mkdir(parents=True, exist_ok=True)
     return path

@@ -11,7 +11,7 @@ import time
 import unittest
 from pathlib import Path
 
-from harness import COUNTER_1, COUNTER_2, Game, artifact_dir
+from harness import COUNTER_1, COUNTER_2, NEW_GAME, Game, artifact_dir
 
 DARK_RED = (64, 0, 0)
 # Plik > Koniec gry, once a game has enabled "Pauza".
@@ -19,7 +19,7 @@ OPEN_GAME_OVER = ("alt+p", "Down", "Down", "Return")
 
 
 def play_until_player_1_scores(game):
-    game.key("ctrl+n")
+    game.key(NEW_GAME)
     # At "Szybko" both heads reach the top 4.6 s after "Nowa gra"; player 1 is charged.
     time.sleep(5.2)
 
@@ -34,7 +34,7 @@ class GameOver(unittest.TestCase):
             game.key(*OPEN_GAME_OVER)
             dialog = game.find_window("Koniec gry")
             x, y, width, height = game.geometry(dialog)
-            self.assertEqual((width, height), (312, 213))
+            self.assertEqual((width, height), (round(312 * game.scale), round(213 * game.scale)))
             # Shown over the main window, wherever the display system put that.
             main_x, main_y, main_width, main_height = game.geometry()
             self.assertTrue(main_x <= x and x + width <= main_x + main_width, (x, main_x))
@@ -42,7 +42,7 @@ class GameOver(unittest.TestCase):
             screen = game.screen()
             screen.save(artifact_dir() / "game-over.png")
             origin = game.client_origin()
-            self.assertEqual(screen.pixel(x - origin[0] + 20, y - origin[1] + 100), DARK_RED)
+            self.assertEqual(screen.device_pixel(x - origin[0] + 20, y - origin[1] + 100), DARK_RED)
 
             game.focus(dialog)
             game.key("Return")
@@ -68,7 +68,8 @@ class GameOver(unittest.TestCase):
                 game.key(*OPEN_GAME_OVER)
                 dialog = game.find_window("Koniec gry")
                 x, y, _, _ = game.geometry(dialog)
-                game.click(x + 8 + 12, y + 192 + 8)
+                s = game.scale
+                game.click(x + round((8 + 12) * s), y + round((192 + 8) * s))
                 self.assertTrue(game.window_gone("Koniec gry"))
 
                 self.assertRegex(game.display.opened_address(record, timeout=10), r"^https?://")
@@ -81,11 +82,16 @@ class GameOver(unittest.TestCase):
             game.key("alt+p", "Down", "Return")
             dialog = game.find_window("Koniec gry")
             x, y, _, _ = game.geometry(dialog)
+            s = game.scale
+
+            def at(dx, dy):
+                """A point of the game-over window, from its own pixels."""
+                return x + round(dx * s), y + round(dy * s)
 
             def blue_by_row():
                 # The link in its own blue, down to the window's bottom edge.
-                width, height = 64, 21
-                data = game.display.grab(x + 8, y + 192, width, height)
+                width, height = round(64 * s), round(21 * s)
+                data = game.display.grab(*at(8, 192), width, height)
                 return [sum(1 for i in range(row * width * 3, (row + 1) * width * 3, 3)
                             if data[i:i + 3] == b"\0\0\xff") for row in range(height)]
 
@@ -97,14 +103,14 @@ class GameOver(unittest.TestCase):
                 now = blue_by_row()
                 return sum(now[row] for row in empty_rows)
 
-            outside = (x - 30, y + 100)  # over the main window
+            outside = at(-30, 100)  # over the main window
             # Each jump lands without a move over the game-over window.
-            for point, underlined in ((outside, False), ((x + 12, y + 194), True),
-                                      (outside, True), ((x + 280, y + 100), False),
-                                      (outside, False), ((x + 12, y + 194), True)):
+            for point, underlined in ((outside, False), (at(12, 194), True),
+                                      (outside, True), (at(280, 100), False),
+                                      (outside, False), (at(12, 194), True)):
                 game.point(*point)
                 time.sleep(0.3)
-                self.assertEqual(underline_pixels() > 15, underlined, point)
+                self.assertEqual(underline_pixels() > 15 * s, underlined, point)
             game.screen().save(artifact_dir() / "link-underlined.png")
 
 

@@ -7,8 +7,8 @@ import threading
 import time
 import unittest
 
-from harness import (COUNTER_1, COUNTER_2, P1_HEAD, P1_TRAIL, P2_HEAD, P2_TRAIL, START_LAYOUT,
-                     Game, artifact_dir)
+from harness import (COUNTER_1, COUNTER_2, NEW_GAME, P1_HEAD, P1_TRAIL, P2_HEAD, P2_TRAIL,
+                     START_LAYOUT, Game, artifact_dir)
 
 COUNTDOWN_SECONDS = 2.8
 # Plik > Prędkość gry > the level ("Pauza" is disabled and skipped).
@@ -27,7 +27,7 @@ class Play(unittest.TestCase):
     def test_heads_left_alone_crash_into_the_top_and_player_1_scores(self):
         with Game() as game:
             zero = game.screen().region(COUNTER_1)
-            game.key("ctrl+n")
+            game.key(NEW_GAME)
             started = time.monotonic()
             # At "Szybko" the heads move every 200 ms from the end of the countdown.
             time.sleep(started + COUNTDOWN_SECONDS + 0.7 - time.monotonic())
@@ -62,7 +62,7 @@ class Play(unittest.TestCase):
             with self.subTest(speed=speed, into="the top edge"), Game() as game:
                 if choose:
                     game.key(*choose)
-                game.key("ctrl+n")
+                game.key(NEW_GAME)
                 # Both heads run up their columns; player 1's reaches cell 30 on row 0.
                 readings = self.crash_readings(game, 30)
                 self.assertIn(P1_HEAD, [r[30] for r in readings[:-1]], readings)
@@ -70,7 +70,7 @@ class Play(unittest.TestCase):
             with self.subTest(speed=speed, into="a trail"), Game() as game:
                 if choose:
                     game.key(*choose)
-                game.key("ctrl+n", "Left")
+                game.key(NEW_GAME, "Left")
                 # Player 2 goes up one cell, then right along row 8, out of player 1's way;
                 # player 1 runs left along row 9 into player 2's trail on cell 370.
                 game.watch([330], lambda colours: colours[330] == P2_HEAD)
@@ -80,7 +80,7 @@ class Play(unittest.TestCase):
 
     def test_holding_shift_makes_player_1_faster_until_released(self):
         with Game() as game:
-            game.key("ctrl+n")
+            game.key(NEW_GAME)
             started = time.monotonic()
             game.key("Left")
             # Held through the countdown and 0.5 s of play, repeated by the display's own
@@ -97,7 +97,7 @@ class Play(unittest.TestCase):
 
     def test_turbo_keys_held_through_a_crash_keep_both_players_in_turbo(self):
         with Game() as game:
-            game.key("ctrl+n")
+            game.key(NEW_GAME)
             # Shift repeats nowhere, and an X server repeats only the key pressed last. Both
             # heads run up in turbo into the top edge, 0.5 s after the countdown.
             holding = threading.Thread(target=game.hold, args=(("Shift_R", "space"), 7.0))
@@ -118,7 +118,7 @@ class Play(unittest.TestCase):
                 self.skipTest("only a page can be hidden behind another tab")
             zero = game.screen().region(COUNTER_1)
             # Player 2 runs right along its row, where it has room for twenty moves.
-            game.key("ctrl+n", "d")
+            game.key(NEW_GAME, "d")
             time.sleep(COUNTDOWN_SECONDS + 0.3)
             # A key let go in another tab never reaches the page.
             game.display.key_down("space")
@@ -147,7 +147,7 @@ class Play(unittest.TestCase):
 
     def test_ctrl_p_pauses_and_resumes(self):
         with Game() as game:
-            game.key("ctrl+n")
+            game.key(NEW_GAME)
             time.sleep(COUNTDOWN_SECONDS + 0.5)
             game.key("ctrl+p")
             time.sleep(0.2)
@@ -163,7 +163,7 @@ class Play(unittest.TestCase):
             zero = game.screen().region(COUNTER_1)
             # Plik > Prędkość gry > B. Szybko ("Pauza" is disabled and skipped).
             game.key("alt+p", "Down", "Down", "Right", "Down", "Down", "Down", "Return")
-            game.key("ctrl+n")
+            game.key(NEW_GAME)
             started = time.monotonic()
             # At 50 ms a move, the heads reach the top 0.45 s after the countdown; at
             # "Szybko" they would still be half way up.
@@ -175,7 +175,7 @@ class Play(unittest.TestCase):
     def test_game_keys_still_arrive_after_the_menu_was_used(self):
         with Game() as game:
             game.key("alt+p", "Escape", "Escape")
-            game.key("ctrl+n")
+            game.key(NEW_GAME)
             started = time.monotonic()
             # Straight back is refused: Right and D change nothing.
             game.key("Left", "a", "Right", "d")
@@ -189,7 +189,7 @@ class Play(unittest.TestCase):
 
     def test_player_2_steers_by_key_position_on_a_cyrillic_layout(self):
         with Game() as game:
-            game.key("ctrl+n")
+            game.key(NEW_GAME)
             started = time.monotonic()
             # The key where A sits on a US keyboard gives Ф on a Russian layout.
             game.display.press_on_layout("ru", [38])
