@@ -27,6 +27,7 @@ TEST(PictureHold, ANewPictureWaitsUntilTheLastChangeWasShownOneRefresh) {
         {"a faster screen holds less", {100}, 105, At144Hz, 100 + At144Hz},
         {"the latest change counts", {100, 110}, 120, 16, 126},
         {"shown exactly one refresh", {100}, 116, 16, std::nullopt},
+        {"shown a little over one refresh", {100}, 120, 16, std::nullopt},
         {"shown long ago", {100}, 150, 16, std::nullopt},
     };
     for (const auto& c : cases) {
