@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <cmath>
 #include <optional>
 
 namespace zirvel {
@@ -21,6 +22,11 @@ public:
             return std::nullopt;
         }
         return *lastShown_ + refreshInterval;
+    }
+    // Whole milliseconds a timer started at `now` waits for a hold ending at `until`: rounded
+    // up, and none for a moment already past, since a timer cannot wait a negative time.
+    static int timerInterval(double until, double now) {
+        return until <= now ? 0 : static_cast<int>(std::ceil(until - now));
     }
 
 private:

@@ -9,7 +9,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
-#include <cmath>
 
 using namespace zirvel;
 
@@ -63,7 +62,8 @@ void BoardView::holdLastMove() {
     }
     holdUntil_ = hold_.holdUntil(now(), refreshInterval());
     if (holdUntil_) {
-        holdTimer_.start(static_cast<int>(std::ceil(*holdUntil_ - now())));
+        // The clock has moved on since the hold was decided and may have passed its end.
+        holdTimer_.start(PictureHold::timerInterval(*holdUntil_, now()));
     }
 }
 

@@ -123,12 +123,40 @@ private slots:
 
     void linkOpensTheAuthorPageOnceAndKeepsTheCounters() {
         window->setCounterCaption(Player::Two, "4");
-        withGameOver([](GameOverDialog& dialog) {
+        withGameOver([this](GameOverDialog& dialog) {
             // Only the primary button follows the link.
             for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
                 QTest::mouseClick(label(dialog, "Label3"), button);
                 QVERIFY(dialog.isVisible());
             }
+            // A press and its release both have to be on the link: a player who changes their
+            // mind drags away before letting go.
+            const QPoint onLink = label(dialog, "Label3")->geometry().center();
+            const struct {
+                QPoint press, release;
+            } changedMinds[] = {
+                {onLink, {300, 100}}, // released on the background
+                {onLink, {60, 30}},   // released on a caption
+                {onLink, {280, 200}}, // released on "Zamknij"
+                {{300, 100}, onLink}, // pressed on the background
+                {{60, 30}, onLink},   // pressed on a caption
+            };
+            for (const auto& gesture : changedMinds) {
+                QTest::mousePress(&dialog, Qt::LeftButton, {}, gesture.press);
+                QTest::mouseMove(&dialog, gesture.release);
+                QTest::mouseRelease(&dialog, Qt::LeftButton, {}, gesture.release);
+                QVERIFY(dialog.isVisible());
+            }
+            // Dragged off the link and back onto it, the press still counts.
+            QTest::mousePress(&dialog, Qt::LeftButton, {}, onLink);
+            QTest::mouseMove(&dialog, {300, 100});
+            QTest::mouseMove(&dialog, onLink + QPoint(3, 0));
+            QTest::mouseRelease(&dialog, Qt::LeftButton, {}, onLink + QPoint(3, 0));
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(opened, QList<QUrl>{GameOverDialog::AuthorPage});
+            opened.clear();
+        });
+        withGameOver([](GameOverDialog& dialog) {
             QTest::mouseClick(label(dialog, "Label3"), Qt::LeftButton);
         });
         QCOMPARE(opened, QList<QUrl>{GameOverDialog::AuthorPage});

@@ -8,6 +8,7 @@
 #include "KeyMapping.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -380,6 +381,29 @@ private slots:
         QVERIFY2(renderingsChanged > 10, "the board was never seen to change");
         QTRY_VERIFY(!view->holding());
         QCOMPARE(renderedCells(), modelCells());
+    }
+
+    // A crash can follow the last move by less than a frame. The new round's board then waits
+    // until that move has been on screen for one refresh, and follows by itself afterwards.
+    void aNewBoardWaitsUntilTheLastMoveWasShownOneRefresh() {
+        auto* view = window->boardView();
+        const auto rendered = [&](int index) {
+            const QImage image = window->screen()->grabWindow(window->winId()).toImage();
+            return image.pixelColor(view->mapTo(window.get(), BoardView::cellRect(index).center()));
+        };
+        QElapsedTimer sinceShown;
+        sinceShown.start();
+        window->setCellColour(5, colours::Player1Head); // the last move
+        view->paintChangedCells();
+        window->setCellColour(5, colours::Free); // the new round's board
+        window->repaintNow();
+        if (sinceShown.nsecsElapsed() / 1e6 >= view->refreshInterval()) {
+            QSKIP("the machine took longer than a refresh to get here");
+        }
+        QVERIFY(view->holding());
+        QCOMPARE(rendered(5), QColor(Qt::red));
+        QTRY_VERIFY(!view->holding());
+        QCOMPARE(rendered(5), QColor(Qt::black));
     }
 
     void countdownLabelShowsTheDigits() {

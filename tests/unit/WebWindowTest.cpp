@@ -1,0 +1,95 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "WebWindow.h"
+
+#include "Page.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+using namespace zirvel;
+
+namespace {
+
+// What the page's script would see: its clock, which the test sets, and the one wake-up the
+// game has armed.
+struct FakePage {
+    double clock = 0;
+    std::optional<double> wakeAt;
+};
+
+FakePage fakePage;
+
+// Runs every wake-up the page has armed by `until`, on time.
+void runUntil(WebWindow& window, double until) {
+    while (fakePage.wakeAt && *fakePage.wakeAt <= until) {
+        fakePage.clock = *fakePage.wakeAt;
+        fakePage.wakeAt.reset();
+        window.wakeUp();
+    }
+    fakePage.clock = until;
+}
+
+} // namespace
+
+extern "C" double emscripten_get_now() {
+    return fakePage.clock;
+}
+
+namespace page {
+
+void armWakeUp(double milliseconds) {
+    fakePage.wakeAt =
+        milliseconds < 0 ? std::nullopt : std::optional<double>(fakePage.clock + milliseconds);
+}
+void armHoldEnd(double) {}
+void paintCell(int, int, int, int) {}
+void setCounter(int, const char*) {}
+void setCountdown(const char*, bool) {}
+void setMenu(int, bool, bool) {}
+void showGameOver(const char*, const char*) {}
+void timerFired(int, double, double) {}
+
+} // namespace page
+
+// A hidden page stands still: shown again, every timer is postponed by the time it was hidden,
+// the countdown with the ticks, and the wake-up is armed again for the postponed moment.
+TEST(WebWindow, AHiddenPageTakesUpItsTimersWhereTheyWere) {
+    const struct {
+        const char* name;
+        double hiddenAt;  // after "Nowa gra" at 0
+        double wakeUpDue; // before hiding
+        std::string countdown;
+        bool ticking;
+        std::string countdownAfter; // once the postponed moment has come
+        bool tickingAfter;
+    } cases[] = {
+        {"during the countdown", 500, 700, "4", false, "3", false},
+        {"at the countdown's last digit", 2500, 2800, "1", false, "4", true},
+        {"during the round", 3010, 3050, "4", true, "4", true},
+    };
+    constexpr double HiddenFor = 5000;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fakePage = {};
+        WebWindow window(1000.0 / 60);
+        window.command(WebWindow::Command::NowaGra);
+        runUntil(window, c.hiddenAt);
+        ASSERT_EQ(fakePage.wakeAt, c.wakeUpDue);
+        window.setHidden(true);
+        EXPECT_EQ(fakePage.wakeAt, std::nullopt);
+        fakePage.clock += HiddenFor;
+        window.setHidden(true); // still hidden: changes nothing
+        window.setHidden(false);
+        EXPECT_EQ(fakePage.wakeAt, c.wakeUpDue + HiddenFor);
+        runUntil(window, c.wakeUpDue + HiddenFor - 1);
+        EXPECT_EQ(window.countdownCaption(), c.countdown);
+        EXPECT_EQ(window.timerEnabled(Timer::Timer1), c.ticking);
+        runUntil(window, c.wakeUpDue + HiddenFor);
+        EXPECT_EQ(window.countdownCaption(), c.countdownAfter);
+        EXPECT_EQ(window.timerEnabled(Timer::Timer1), c.tickingAfter);
+        EXPECT_GT(fakePage.wakeAt, fakePage.clock); // and the next one is armed
+    }
+}
