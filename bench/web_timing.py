@@ -170,7 +170,7 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     args = parser.parse_args()
 
-    page = Path(args.web_build) / "zirvel2.html"
+    page = Path(args.web_build) / "site" / "zirvel2.html"
     raw = page.stat().st_size
     packed = len(gzip.compress(page.read_bytes(), 9))
     print(f"\nzirvel2.html: {raw / 1000:.1f} kB raw, {packed / 1000:.1f} kB gzipped "

@@ -26,7 +26,7 @@ from pathlib import Path
 import websocket
 from PIL import Image
 
-PAGE = os.environ.get("ZIRVEL2_WEB", "build-web/zirvel2.html")
+PAGE = os.environ.get("ZIRVEL2_WEB", "build-web/site/zirvel2.html")
 
 # xdotool's key names, as the scenarios write them: (DOM key, DOM code, Windows key code).
 KEYS = {
