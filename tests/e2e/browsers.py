@@ -17,6 +17,7 @@ import os
 import queue
 import shutil
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -106,6 +107,10 @@ def read_line(stream, prefix, timeout=30):
     return found.get(timeout=timeout)
 
 
+# The game has started and painted its board.
+FIRST_BOARD = "!!(window.Module && Module.page && Module.page.stats.firstBoard)"
+
+
 # One browser of each kind, size and scale stays running between the games of a test module:
 # a game opens the page afresh in it, and starting a browser takes seconds.
 RUNNING = {}
@@ -167,6 +172,34 @@ class Browser:
         """Opens the page afresh."""
         self.navigate(self.url)
         return PageGame()
+
+    def wait_until(self, expression, timeout=10):
+        """The first truthy value of `expression` in the page, read every 50 ms."""
+        deadline = time.monotonic() + timeout
+        while not (value := self.evaluate(expression)):
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"{expression} did not hold in {timeout} s")
+            time.sleep(0.05)
+        return value
+
+    def settle(self, expression, timeout=10):
+        """The value that the promise `expression` settles to in the page; one that fails
+        raises. Read back by polling, as both protocols read plain values."""
+        self.evaluate("window.zirvel2Settled = null;"
+                      f" Promise.resolve().then(() => {expression}).then((value) => {{"
+                      "   window.zirvel2Settled = {value: value === undefined ? null : value};"
+                      " }, (error) => { window.zirvel2Settled = {error: String(error)}; })")
+        settled = self.wait_until("window.zirvel2Settled", timeout)
+        if "error" in settled:
+            raise RuntimeError(f"{expression}: {settled['error']}")
+        return settled["value"]
+
+    def reload(self, ready=FIRST_BOARD):
+        """Loads the open page again, as F5 does, and waits until `ready` holds in the new
+        document: by default, until the game has painted its board."""
+        self.evaluate("window.zirvel2Reloading = true")
+        self.reload_page()
+        self.wait_until(f"!window.zirvel2Reloading && ({ready})", 15)
 
     def close(self):
         """Leaves the browser with one blank tab and no key held, for the next game."""
@@ -331,6 +364,19 @@ class Chromium(Browser):
     def load(self, url):
         self.connection.call("Page.navigate", {"url": url})
 
+    def reload_page(self):
+        self.connection.call("Page.reload")
+
+    def installability_errors(self):
+        """What keeps the browser from offering to install the open page as an app."""
+        return self.connection.call("Page.getInstallabilityErrors")["installabilityErrors"]
+
+    def manifest_errors(self):
+        """What the browser found wrong in the open page's manifest, and the manifest's
+        address: empty when the page names none."""
+        manifest = self.connection.call("Page.getAppManifest")
+        return manifest["url"], manifest["errors"]
+
     def evaluate(self, expression):
         result = self.connection.call("Runtime.evaluate",
                                       {"expression": expression, "returnByValue": True})
@@ -421,6 +467,10 @@ class Firefox(Browser):
         self.connection.call("browsingContext.navigate",
                              {"context": self.context, "url": url, "wait": "complete"})
 
+    def reload_page(self):
+        self.connection.call("browsingContext.reload",
+                             {"context": self.context, "wait": "complete"})
+
     def evaluate(self, expression):
         result = self.connection.call("script.evaluate", {
             "expression": expression, "target": {"context": self.context},
@@ -497,3 +547,34 @@ def deserialize(value):
         return {k if isinstance(k, str) else deserialize(k): deserialize(v)
                 for k, v in value.get("value", [])}
     return value.get("value")
+
+
+class StaticServer:
+    """A folder on a plain static web server on the loopback interface, as `scripts/web` serves
+    the browser build: Python's own, on a port that the system picks."""
+
+    def __init__(self, folder):
+        self.process = subprocess.Popen(
+            [sys.executable, "-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
+             "--directory", str(folder)],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        try:
+            # "Serving HTTP on 127.0.0.1 port 40123 (http://127.0.0.1:40123/) ..."
+            port = read_line(self.process.stdout, "Serving HTTP on ", timeout=10).split()[2]
+        except queue.Empty:
+            self.stop()
+            raise RuntimeError(f"no web server for {folder}") from None
+        self.url = f"http://127.0.0.1:{port}/"
+
+    def stop(self):
+        """Ends the server; from then on nothing answers at its address."""
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(timeout=10)
+            self.process.stdout.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
