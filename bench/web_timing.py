@@ -4,8 +4,9 @@
 
 """The browser build's figures, in headless Chromium and Firefox: ticks and their lateness at
 "B. Szybko", the last cell before a crash at every speed level, the time from navigation to
-the first painted board, the page's size, and the rules' fast tick in WebAssembly against the
-native build.
+the first painted board (from disk, on a first visit to a web server, and again from the
+service worker with the server stopped), the size of the served folder, and the rules' fast
+tick in WebAssembly against the native build.
 
 The page is driven from inside through its own entry points, as the desktop benchmarks drive
 the window: two scripted players run serpentines so that the ticks never pause, and player 1
@@ -21,7 +22,8 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "e2e"))
-from browsers import Chromium, Firefox  # noqa: E402
+import browsers  # noqa: E402
+from browsers import Chromium, Firefox, StaticServer  # noqa: E402
 
 LEVELS = [("Wolno", 400, 398.0), ("Średnio", 200, 198.0), ("Szybko", 50, 48.0),
           ("B. Szybko", 20, None)]
@@ -155,6 +157,30 @@ def first_board(browser, runs):
     return statistics.median(times)
 
 
+def served_first_board(browser, site, runs):
+    """Navigation to the first painted board on a first visit to the folder on a web server,
+    and on a visit after it with the server stopped, from the service worker alone. Each run
+    has a server on a port of its own, so that its first visit finds nothing kept."""
+    first, again = [], []
+    for _ in range(runs):
+        with StaticServer(site) as server:
+            address = server.url + "zirvel2.html"
+            browser.navigate("about:blank", ready="true")
+            browser.navigate(address)
+            first.append(wait_for(browser, "Module.page.stats.firstFrame", 10))
+            browser.wait_until("!!navigator.serviceWorker.controller")
+        browser.navigate("about:blank", ready="true")
+        browser.navigate(address)
+        again.append(wait_for(browser, "Module.page.stats.firstFrame", 10))
+    return statistics.median(first), statistics.median(again)
+
+
+def served_size(site):
+    """The folder's size as a server sends it, raw and with each file gzipped."""
+    files = [path.read_bytes() for path in sorted(Path(site).iterdir())]
+    return sum(map(len, files)), sum(len(gzip.compress(data, 9)) for data in files)
+
+
 def fast_tick(browser, page):
     browser.navigate(Path(page).resolve().as_uri(), ready="true")
     line = wait_for(browser, "window.Module && Module.output && Module.output.join('')", 60)
@@ -170,18 +196,22 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     args = parser.parse_args()
 
-    page = Path(args.web_build) / "zirvel2.html"
+    site = Path(args.web_build) / "site"
+    page = site / "zirvel2.html"
     raw = page.stat().st_size
     packed = len(gzip.compress(page.read_bytes(), 9))
     print(f"\nzirvel2.html: {raw / 1000:.1f} kB raw, {packed / 1000:.1f} kB gzipped "
           "(goal <= 400 kB raw)")
+    raw, packed = served_size(site)
+    print(f"the served folder, {len(list(site.iterdir()))} files: {raw / 1000:.1f} kB raw, "
+          f"{packed / 1000:.1f} kB gzipped (goal <= 500 kB)")
     native = subprocess.run([args.native_fast_tick], capture_output=True, text=True, check=True)
     native_ns = float(native.stdout.split(":")[1].split()[0])
 
     for browser_class in (Chromium, Firefox):
         with tempfile.TemporaryDirectory() as runtime:
-            import os
-            os.environ["ZIRVEL2_WEB"] = str(page)
+            # The browsers open the page that the module names.
+            browsers.PAGE = str(page)
             browser = browser_class((1024, 768), 1, runtime)
             browser.start(None, None)
             try:
@@ -189,9 +219,13 @@ def main():
                 wasm_ns = fast_tick(browser, Path(args.web_build) / "zirvel2_fast_tick_cost.html")
                 print(f"  fast tick in the rules: {wasm_ns / 1000:.2f} µs in WebAssembly, "
                       f"{native_ns / 1000:.2f} µs native: {wasm_ns / native_ns:.2f}x (goal <= 2x)")
-                print(f"  navigation to the first painted board: "
+                print(f"  navigation to the first painted board from disk: "
                       f"{first_board(browser, args.runs):.0f} ms (median of {args.runs}, "
                       "goal <= 300 ms)")
+                first, again = served_first_board(browser, site, args.runs)
+                print(f"  the same served, first visit: {first:.0f} ms; again with the server "
+                      f"stopped, from the service worker: {again:.0f} ms (medians of "
+                      f"{args.runs}, goal <= 300 ms each)")
                 lateness = ticks(browser, args.seconds)
                 normal, fast = lateness[0], lateness[1]
                 print(f"  ticks in {args.seconds} s at \"B. Szybko\", normal / fast: "

@@ -54,8 +54,8 @@ build() {
 
 WEB_BUILD_DIR=${ZIRVEL2_WEB_BUILD_DIR:-$ROOT/build-web}
 
-# The browser build: $WEB_BUILD_DIR/zirvel2.html. Debian's emscripten finds the Node modules
-# it needs only through NODE_PATH.
+# The browser build: the folder $WEB_BUILD_DIR/site, zirvel2.html and what installs it. Debian's
+# emscripten finds the Node modules it needs only through NODE_PATH.
 build_web() {
     export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
     emcmake cmake -S "$ROOT" -B "$WEB_BUILD_DIR" -G Ninja "$@"

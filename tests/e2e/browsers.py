@@ -17,6 +17,7 @@ import os
 import queue
 import shutil
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -26,7 +27,7 @@ from pathlib import Path
 import websocket
 from PIL import Image
 
-PAGE = os.environ.get("ZIRVEL2_WEB", "build-web/zirvel2.html")
+PAGE = os.environ.get("ZIRVEL2_WEB", "build-web/site/zirvel2.html")
 
 # xdotool's key names, as the scenarios write them: (DOM key, DOM code, Windows key code).
 KEYS = {
@@ -106,6 +107,10 @@ def read_line(stream, prefix, timeout=30):
     return found.get(timeout=timeout)
 
 
+# The game has started and painted its board.
+FIRST_BOARD = "!!(window.Module && Module.page && Module.page.stats.firstBoard)"
+
+
 # One browser of each kind, size and scale stays running between the games of a test module:
 # a game opens the page afresh in it, and starting a browser takes seconds.
 RUNNING = {}
@@ -168,6 +173,34 @@ class Browser:
         self.navigate(self.url)
         return PageGame()
 
+    def wait_until(self, expression, timeout=10):
+        """The first truthy value of `expression` in the page, read every 50 ms."""
+        deadline = time.monotonic() + timeout
+        while not (value := self.evaluate(expression)):
+            if time.monotonic() > deadline:
+                raise TimeoutError(f"{expression} did not hold in {timeout} s")
+            time.sleep(0.05)
+        return value
+
+    def settle(self, expression, timeout=10):
+        """The value that the promise `expression` settles to in the page; one that fails
+        raises. Read back by polling, as both protocols read plain values."""
+        self.evaluate("window.zirvel2Settled = null;"
+                      f" Promise.resolve().then(() => {expression}).then((value) => {{"
+                      "   window.zirvel2Settled = {value: value === undefined ? null : value};"
+                      " }, (error) => { window.zirvel2Settled = {error: String(error)}; })")
+        settled = self.wait_until("window.zirvel2Settled", timeout)
+        if "error" in settled:
+            raise RuntimeError(f"{expression}: {settled['error']}")
+        return settled["value"]
+
+    def reload(self, ready=FIRST_BOARD):
+        """Loads the open page again, as F5 does, and waits until `ready` holds in the new
+        document: by default, until the game has painted its board."""
+        self.evaluate("window.zirvel2Reloading = true")
+        self.reload_page()
+        self.wait_until(f"!window.zirvel2Reloading && ({ready})", 15)
+
     def close(self):
         """Leaves the browser with one blank tab and no key held, for the next game."""
         try:
@@ -207,11 +240,11 @@ class Browser:
     # The game-over window's client area, under its caption bar.
     WINDOWS = {"Zirvel 2": "#window", "Koniec gry": "#frmKoniecgry"}
 
-    def settle(self):
+    def next_frames(self):
         """Waits until the page has drawn two more frames: whatever a change of the viewport
         made it lay out again is on screen."""
-        self.evaluate("new Promise((done) => requestAnimationFrame(() =>"
-                      " requestAnimationFrame(done)))", wait=True)
+        self.settle("new Promise((done) => requestAnimationFrame(() =>"
+                    " requestAnimationFrame(done)))")
 
     def viewport_screenshot(self):
         """The whole viewport, in device pixels."""
@@ -377,9 +410,22 @@ class Chromium(Browser):
                           if p["name"] in ("checked", "disabled", "expanded")})
         return found
 
-    def evaluate(self, expression, wait=False):
-        result = self.connection.call("Runtime.evaluate", {
-            "expression": expression, "returnByValue": True, "awaitPromise": wait})
+    def reload_page(self):
+        self.connection.call("Page.reload")
+
+    def installability_errors(self):
+        """What keeps the browser from offering to install the open page as an app."""
+        return self.connection.call("Page.getInstallabilityErrors")["installabilityErrors"]
+
+    def manifest_errors(self):
+        """What the browser found wrong in the open page's manifest, and the manifest's
+        address: empty when the page names none."""
+        manifest = self.connection.call("Page.getAppManifest")
+        return manifest["url"], manifest["errors"]
+
+    def evaluate(self, expression):
+        result = self.connection.call("Runtime.evaluate",
+                                      {"expression": expression, "returnByValue": True})
         return result.get("result", {}).get("value")
 
     def screenshot(self, clip):
@@ -501,10 +547,14 @@ class Firefox(Browser):
                           if value is not None})
         return found
 
-    def evaluate(self, expression, wait=False):
+    def reload_page(self):
+        self.connection.call("browsingContext.reload",
+                             {"context": self.context, "wait": "complete"})
+
+    def evaluate(self, expression):
         result = self.connection.call("script.evaluate", {
             "expression": expression, "target": {"context": self.context},
-            "awaitPromise": wait, "resultOwnership": "none"})
+            "awaitPromise": False, "resultOwnership": "none"})
         return deserialize(result.get("result", {}))
 
     def screenshot(self, clip):
@@ -619,3 +669,34 @@ def deserialize(value):
         return {k if isinstance(k, str) else deserialize(k): deserialize(v)
                 for k, v in value.get("value", [])}
     return value.get("value")
+
+
+class StaticServer:
+    """A folder on a plain static web server on the loopback interface, as `scripts/web` serves
+    the browser build: Python's own, on a port that the system picks."""
+
+    def __init__(self, folder):
+        self.process = subprocess.Popen(
+            [sys.executable, "-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
+             "--directory", str(folder)],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        try:
+            # "Serving HTTP on 127.0.0.1 port 40123 (http://127.0.0.1:40123/) ..."
+            port = read_line(self.process.stdout, "Serving HTTP on ", timeout=10).split()[2]
+        except queue.Empty:
+            self.stop()
+            raise RuntimeError(f"no web server for {folder}") from None
+        self.url = f"http://127.0.0.1:{port}/"
+
+    def stop(self):
+        """Ends the server; from then on nothing answers at its address."""
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(timeout=10)
+            self.process.stdout.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()

@@ -1,14 +1,25 @@
 # SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-"""The window as it starts, a new game's start layout, and quitting."""
+"""The window as it starts, a new game's start layout, and quitting; and the page served from
+a web server as an app that a browser can install and that plays offline."""
 
+import json
+import os
+import re
+import shutil
+import subprocess
+import tempfile
 import time
 import unittest
+from pathlib import Path
 
-from harness import BLACK, BOARD_ORIGIN, COUNTDOWN, NEW_GAME, START_LAYOUT, Game, artifact_dir
+from displays import BROWSERS
+from harness import (BLACK, BOARD_ORIGIN, COUNTDOWN, COUNTER_1, COUNTER_2, NEW_GAME, P1_TRAIL,
+                     P2_TRAIL, START_LAYOUT, Game, artifact_dir)
 
 GREY = (64, 64, 64)
+SOURCE = Path(__file__).resolve().parents[2]
 
 
 def under_countdown(x, y):
@@ -130,6 +141,120 @@ class Board(unittest.TestCase):
                 time.sleep(wait)
                 game.request_close()
                 self.assertEqual(game.process.wait(timeout=10), 0)
+
+
+def web_display():
+    """The browser the scenarios run in, or None on a desktop."""
+    name = os.environ.get("ZIRVEL2_E2E_DISPLAY", "x11")
+    return name if name in BROWSERS else None
+
+
+def css_colour(hex_colour):
+    """A "#rrggbb" colour as a browser's computed style writes it."""
+    red, green, blue = (int(hex_colour[i:i + 2], 16) for i in (1, 3, 5))
+    return f"rgb({red}, {green}, {blue})"
+
+
+class Installed(unittest.TestCase):
+    """The folder of the browser build on a static web server: an app a browser can install,
+    whose service worker keeps every file, so that after one visit the game plays with no
+    server at all."""
+
+    def setUp(self):
+        if not web_display():
+            self.skipTest("only the browser build is served from a web server")
+        from browsers import PAGE, StaticServer
+        self.site = Path(PAGE).resolve().parent
+        self.serve = StaticServer
+
+    def test_after_one_visit_the_game_plays_with_the_server_stopped(self):
+        manifest = json.loads((self.site / "manifest.webmanifest").read_text())
+        with self.serve(self.site) as server, Game() as game:
+            browser = game.display
+            # The manifest's colours are the page's, so that an installed game opens on the
+            # colour it is drawn on.
+            background = browser.evaluate("getComputedStyle(document.body).backgroundColor")
+            theme = browser.evaluate(
+                "document.querySelector('meta[name=theme-color]').content")
+            self.assertEqual(css_colour(manifest["background_color"]), background)
+            self.assertEqual(manifest["theme_color"].lower(), theme.lower())
+
+            address = server.url + "zirvel2.html"
+            browser.navigate(address)
+            browser.wait_until("!!navigator.serviceWorker.controller")
+            # Only Chromium's DevTools judge whether a page can be installed; Firefox on the
+            # desktop installs no web apps.
+            if hasattr(browser, "installability_errors"):
+                self.assertEqual(browser.installability_errors(), [])
+                self.assertEqual(browser.manifest_errors(),
+                                 (server.url + "manifest.webmanifest", []))
+
+            server.stop()
+            browser.reload()
+            self.assertEqual(browser.evaluate("location.href"), address)
+            screen = game.screen()
+            self.assertEqual(screen.board_mismatches({}), [])
+            zero = screen.region(COUNTER_1)
+            # Every file of the folder comes from the worker: the manifest and the icons an
+            # installed game shows, too. The browser keeps the worker's own script itself.
+            files = sorted(path.name for path in self.site.iterdir()
+                           if path.name != "service-worker.js")
+            fetched = browser.settle(
+                f"Promise.all({json.dumps(files)}.map((file) => fetch(file)"
+                ".then((response) => response.ok ? file : 'no ' + file, () => 'no ' + file)))")
+            self.assertEqual(fetched, files)
+
+            # A round plays: the heads move, run into the top edge, and player 1 scores.
+            game.key(NEW_GAME)
+            started = time.monotonic()
+            time.sleep(started + 3.5 - time.monotonic())
+            moving = game.screen()
+            self.assertEqual(moving.cell(390), P1_TRAIL)
+            self.assertEqual(moving.cell(370), P2_TRAIL)
+            time.sleep(started + 5.6 - time.monotonic())
+            after = game.screen()
+            after.save(artifact_dir() / "offline-after-crash.png")
+            self.assertEqual(after.occupied(), START_LAYOUT)
+            self.assertNotEqual(after.region(COUNTER_1), zero)
+            self.assertEqual(after.region(COUNTER_2), zero)
+
+    def test_a_new_build_replaces_the_kept_game_and_its_cache(self):
+        names = "caches.keys().then((names) => names.filter((n) => n.startsWith('zirvel2 ')))"
+        with tempfile.TemporaryDirectory() as folder:
+            site = Path(folder) / "site"
+            shutil.copytree(self.site, site)
+            with self.serve(site) as server, Game() as game:
+                browser = game.display
+                browser.navigate(server.url + "zirvel2.html")
+                browser.wait_until("!!navigator.serviceWorker.controller")
+                first = browser.settle(names)
+                self.assertEqual(first, [f"zirvel2 {server.url} {self.version(site)}"])
+
+                # A new build: another page, and the worker that the build writes beside it.
+                page = site / "zirvel2.html"
+                page.write_text(page.read_text().replace(
+                    "<head>", '<head>\n<meta name="build" content="new">', 1))
+                subprocess.run(["cmake", f"-DSITE={site}",
+                                f"-DTEMPLATE={SOURCE / 'web' / 'service-worker.js.in'}",
+                                "-P", str(SOURCE / "web" / "service_worker.cmake")], check=True)
+                version = self.version(site)
+                self.assertNotIn(version, first[0])
+
+                # A visit finds the new worker; it takes over at once and keeps only the new
+                # build, which the next visit shows.
+                browser.reload()
+                deadline = time.monotonic() + 10
+                while (kept := browser.settle(names)) != [f"zirvel2 {server.url} {version}"]:
+                    if time.monotonic() > deadline:
+                        self.fail(f"the browser keeps {kept}")
+                    time.sleep(0.1)
+                browser.reload()
+                self.assertTrue(browser.evaluate("!!document.querySelector('meta[name=build]')"))
+
+    @staticmethod
+    def version(site):
+        worker = (site / "service-worker.js").read_text()
+        return re.search(r"const Version = '([0-9a-f]+)'", worker).group(1)
 
 
 if __name__ == "__main__":

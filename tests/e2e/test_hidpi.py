@@ -59,9 +59,9 @@ class HighDensity(unittest.TestCase):
                 for width, height, ratio in BROWSER_WINDOWS:
                     with self.subTest(window=(width, height), ratio=ratio):
                         page.resize(width, height, ratio)
-                        page.settle()
+                        page.next_frames()
                         game.key(NEW_GAME)
-                        page.settle()
+                        page.next_frames()
                         self.check_fit(page, width, height, ratio)
             finally:
                 page.resize(page.size[0] // page.scale, page.size[1] // page.scale, page.scale)
