@@ -52,6 +52,24 @@ class GameOver(unittest.TestCase):
             self.assertEqual(screen.region(COUNTER_1), zero)
             self.assertEqual(screen.region(COUNTER_2), zero)
 
+    def test_keys_that_close_the_window_and_keep_the_counters(self):
+        # Escape closes; on a page, Tab takes the keyboard to the link and Enter follows it.
+        with Game() as game:
+            ways = [("Escape",)]
+            if hasattr(game.display, "text_contrasts"):
+                ways.append(("Tab", "Return"))  # the desktop's link takes no keyboard focus
+            play_until_player_1_scores(game)
+            scored = game.screen().region(COUNTER_1)
+            for keys in ways:
+                with self.subTest(keys=keys):
+                    game.key(*OPEN_GAME_OVER)
+                    dialog = game.find_window("Koniec gry")
+                    game.focus(dialog)
+                    game.key(*keys)
+                    self.assertTrue(game.window_gone("Koniec gry"))
+                    game.focus()
+                    self.assertEqual(game.screen().region(COUNTER_1), scored)
+
     def test_author_link_opens_a_web_address_and_keeps_the_counters(self):
         with tempfile.TemporaryDirectory() as folder:
             record = Path(folder) / "opened"

@@ -12,6 +12,7 @@ class GameOverDialog {
     this.link = elements.link;
     this.zamknij = elements.zamknij;
     this.counters = elements.counters;
+    this.current = this.zamknij;
     this.window = window;
     this.listeners = listeners;
   }
@@ -24,6 +25,11 @@ class GameOverDialog {
       window.open(this.link.href, '_blank', 'noopener,noreferrer');
       this.close(false);
     });
+    for (const control of [this.link, this.zamknij]) {
+      on(control, 'focus', () => {
+        this.current = control;
+      });
+    }
     // Only the primary button follows the link, as on the desktop.
     on(this.link, 'auxclick', (event) => event.preventDefault());
     // The link is underlined while the pointer is on it, until the pointer reaches the dialog's
@@ -49,7 +55,14 @@ class GameOverDialog {
     this.link.classList.remove('underlined');
     this.veil.hidden = false;
     this.frame.hidden = false;
-    this.zamknij.focus();
+    this.moveFocus(this.zamknij);
+  }
+
+  // The dialog keeps its own record of the control with the keyboard: a page without the
+  // window's focus may not move the focus at all.
+  moveFocus(control) {
+    this.current = control;
+    control.focus();
   }
 
   close(resetCounters) {
@@ -59,18 +72,18 @@ class GameOverDialog {
   }
 
   key(event) {
-    const focused = document.activeElement;
+    const focused = this.current;
     if (event.key === 'Escape') {
       event.preventDefault();
       this.close(false);
     } else if (event.key === 'Enter' || (event.key === ' ' && focused === this.zamknij)) {
       // Enter works the focused control, as a dialog's keys do on the desktop.
       event.preventDefault();
-      (focused === this.link ? this.link : this.zamknij).click();
+      focused.click();
     } else if (event.key === 'Tab') {
       // The keyboard stays in the dialog.
       event.preventDefault();
-      (focused === this.zamknij ? this.link : this.zamknij).focus();
+      this.moveFocus(focused === this.zamknij ? this.link : this.zamknij);
     }
   }
 }
