@@ -72,8 +72,9 @@ struct PadReader::Pad {
 PadReader::PadReader(Pads& pads, QObject* parent)
     : QObject(parent)
     , pads_(pads) {
-    // The toolkit keeps the signals; the kernel's event devices report a pad at rest by
-    // staying silent, where SDL's own drivers of some pads poll them all the time.
+    // SDL leaves the process's signals alone. Pads come through the kernel's event devices,
+    // which stay silent while a pad rests, where SDL's own drivers of some pads read them all
+    // the time.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_JOYSTICK_HIDAPI, "0");
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
@@ -109,6 +110,7 @@ PadReader::~PadReader() {
     }
     SDL_DelEventWatch(&PadReader::eventQueued, this);
     for (auto& [id, pad] : open_) {
+        delete pad->input;
         if (pad->fd >= 0) {
             ::close(pad->fd);
         }
