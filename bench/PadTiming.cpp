@@ -116,7 +116,7 @@ int main(int argc, char* argv[]) {
     while (QApplication::activeWindow() != &window) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    runEventLoopFor(1000);
+    runEventLoopFor(100 * seconds); // let start-up settle
     const double noPad = idleCpu(seconds);
 
     VirtualPad one;
@@ -124,7 +124,7 @@ int main(int argc, char* argv[]) {
     while (!window.pads().player(two.id())) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    runEventLoopFor(1000);
+    runEventLoopFor(100 * seconds); // let start-up settle
     const double twoPads = idleCpu(seconds);
     std::printf("\nIdle at the menu, %d s each: CPU with no pad %.3f %%, with two pads "
                 "%.3f %% of one core\n",
