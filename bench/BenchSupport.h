@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <sys/resource.h>
 #include <vector>
 
 namespace bench {
@@ -34,6 +35,16 @@ inline int countOption(int argc, char* argv[], const char* option, int fallback)
         }
     }
     return fallback;
+}
+
+// User and system time of this process so far.
+inline double processCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 // Plays on the offscreen platform unless a platform is chosen.

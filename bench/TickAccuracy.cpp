@@ -27,7 +27,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 using namespace zirvel;
@@ -51,15 +50,6 @@ struct Measurement {
     int crashes = 0;
     double cpuSeconds = 0.0; // user and system time of this process while measuring
 };
-
-double processCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 // Turns at the top and bottom rows: player 1 works its way right, player 2 left.
 void steer(Game& game, Player player) {
@@ -130,7 +120,7 @@ Measurement play(const Level& level, int seconds) {
         case Timer::Timer3:
             if (window.timerEnabled(Timer::Timer1) && !clock.isValid()) {
                 clock.start();
-                result.cpuSeconds = -processCpuSeconds();
+                result.cpuSeconds = -bench::processCpuSeconds();
                 meter.recording = true;
                 QTimer::singleShot(seconds * 1000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
             }
@@ -148,7 +138,7 @@ Measurement play(const Level& level, int seconds) {
 
     game.mnunowagra_Click();
     loop.exec();
-    result.cpuSeconds += processCpuSeconds();
+    result.cpuSeconds += bench::processCpuSeconds();
 
     // A reset of the played board repaints at once: measured apart from the moves.
     const std::size_t paintsBefore = result.paintMicroseconds.size();

@@ -7,22 +7,45 @@
 
 namespace zirvel {
 
-void HeldKeys::keyDown(std::uint16_t keyCode, std::uint16_t shift) {
-    setDown(keyCode, true);
+namespace {
+
+std::size_t slot(Player player) {
+    return player == Player::One ? 0 : 1;
+}
+
+std::uint8_t bit(KeySource source) {
+    return static_cast<std::uint8_t>(1U << static_cast<unsigned>(source));
+}
+
+} // namespace
+
+void HeldKeys::keyDown(std::uint16_t keyCode, std::uint16_t shift, KeySource source) {
+    setDown(keyCode, source, true);
     game_.Form_KeyDown(keyCode, shift);
 }
 
-void HeldKeys::keyUp(std::uint16_t keyCode, std::uint16_t shift) {
-    setDown(keyCode, false);
+void HeldKeys::keyUp(std::uint16_t keyCode, std::uint16_t shift, KeySource source) {
+    setDown(keyCode, source, false);
+    for (Player player : BothPlayers) {
+        if (keyCode == keys::turboKey(player) && down(player)) {
+            return;
+        }
+    }
     game_.Form_KeyUp(keyCode, shift);
 }
 
-void HeldKeys::setDown(std::uint16_t keyCode, bool isDown) {
+void HeldKeys::setDown(std::uint16_t keyCode, KeySource source, bool isDown) {
     for (Player player : BothPlayers) {
         if (keyCode == keys::turboKey(player)) {
-            down(player) = isDown;
+            std::uint8_t& holders = turboHolders_[slot(player)];
+            holders =
+                static_cast<std::uint8_t>(isDown ? holders | bit(source) : holders & ~bit(source));
         }
     }
+}
+
+bool HeldKeys::down(Player player) const {
+    return turboHolders_[slot(player)] != 0;
 }
 
 void HeldKeys::releaseAll() {

@@ -11,6 +11,9 @@
 
 namespace zirvel {
 
+// What pressed a key: the keyboard, or the pad that plays the key's player.
+enum class KeySource : std::uint8_t { Keyboard, Pad };
+
 // Hands a window's key events to the rules and remembers which turbo keys are down.
 //
 // The rules learn that a turbo key is held only from its key-down events, and every new round
@@ -18,25 +21,31 @@ namespace zirvel {
 // all, and an X server repeats only the key pressed last. So after every event the rules have
 // handled, the window presses each turbo key that is still down again: a turbo key held into a
 // new round gives its player turbo there, whichever key it is and whatever the platform.
+//
+// The keyboard and a pad can hold the same player's turbo at once. The rules hear its release
+// only once neither holds it any more, so letting go of one leaves the turbo on for the other.
 class HeldKeys {
 public:
     explicit HeldKeys(Game& game)
         : game_(game) {}
 
-    void keyDown(std::uint16_t keyCode, std::uint16_t shift);
-    void keyUp(std::uint16_t keyCode, std::uint16_t shift);
-    // The window has lost the keyboard: no release will come for any key down now.
+    void keyDown(std::uint16_t keyCode, std::uint16_t shift,
+                 KeySource source = KeySource::Keyboard);
+    void keyUp(std::uint16_t keyCode, std::uint16_t shift, KeySource source = KeySource::Keyboard);
+    // The window has lost the keyboard: no release will come for any key the keyboard holds.
     void releaseAll();
     // Presses each turbo key that is down again where a new round has cleared its flag.
     void pressHeldTurboKeys();
 
 private:
-    // Notes whether the key is down, if it is a turbo key.
-    void setDown(std::uint16_t keyCode, bool isDown);
-    bool& down(Player player) { return turboDown_[player == Player::One ? 0 : 1]; }
+    // Notes whether the source holds the key, if it is a turbo key.
+    void setDown(std::uint16_t keyCode, KeySource source, bool isDown);
+    // Whether any source holds the player's turbo key.
+    bool down(Player player) const;
 
     Game& game_;
-    std::array<bool, 2> turboDown_{};
+    // Per player, one bit per KeySource that holds the turbo key.
+    std::array<std::uint8_t, 2> turboHolders_{};
 };
 
 } // namespace zirvel

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "Direction.h"
 #include "Player.h"
 
 #include <cstdint>
@@ -24,6 +25,22 @@ inline constexpr std::uint16_t W = 87;
 // The key that gives a player turbo while it is held.
 constexpr std::uint16_t turboKey(Player player) {
     return player == Player::One ? Shift : Space;
+}
+
+// The key that steers a player towards a heading.
+constexpr std::uint16_t headingKey(Player player, Heading heading) {
+    const bool one = player == Player::One;
+    switch (heading) {
+    case Heading::Up:
+        return one ? Up : W;
+    case Heading::Down:
+        return one ? Down : S;
+    case Heading::Left:
+        return one ? Left : A;
+    case Heading::Right:
+        return one ? Right : D;
+    }
+    return 0;
 }
 
 } // namespace zirvel::keys

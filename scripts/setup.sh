@@ -11,6 +11,8 @@ BUILD_DIR=${ZIRVEL2_BUILD_DIR:-$ROOT/build}
 PACKAGES=(
     # build
     g++ cmake ninja-build qt6-base-dev
+    # gamepads: SDL's game controller support
+    libsdl2-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # end-to-end tests: a virtual X display, real key events, screen grabs

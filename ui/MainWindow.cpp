@@ -66,6 +66,7 @@ MainWindow::MainWindow(UrlOpener openUrl)
         move(screen->availableGeometry().center() - rect().center());
     }
     board_->setFocus();
+    pads_.setListening(board_->hasFocus());
     game_.Form_Load();
 }
 
@@ -131,8 +132,8 @@ void MainWindow::buildMenu() {
     plik->setObjectName(QStringLiteral("mnuplik"));
     plik_ = plik;
 
-    addCommand(plik, "mnunowagra", QStringLiteral("Nowa gra"), QKeySequence(Qt::CTRL | Qt::Key_N),
-               &Game::mnunowagra_Click);
+    nowaGra_ = addCommand(plik, "mnunowagra", QStringLiteral("Nowa gra"),
+                          QKeySequence(Qt::CTRL | Qt::Key_N), &Game::mnunowagra_Click);
 
     pauza_ = plik->addAction(QStringLiteral("Pauza"));
     pauza_->setObjectName(QStringLiteral("mnupauza"));
@@ -171,6 +172,10 @@ void MainWindow::buildMenu() {
     quit->setObjectName(QStringLiteral("mnuKoniec"));
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     connect(quit, &QAction::triggered, this, &MainWindow::mnuKoniec_Click);
+}
+
+void MainWindow::padCommand(PadCommand command) {
+    (command == PadCommand::NowaGra ? nowaGra_ : pauza_)->trigger();
 }
 
 void MainWindow::mnuKoniec_Click() {
@@ -262,7 +267,11 @@ void MainWindow::repaintNow() {
 
 void MainWindow::showGameOver() {
     GameOverDialog dialog(*this, openUrl_, this);
+    // The board loses the keyboard only once the dialog is active; no pad event may come
+    // between.
+    pads_.setListening(false);
     dialog.exec();
+    pads_.setListening(board_->hasFocus());
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -281,8 +290,16 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Once the board has lost the keyboard (another window, a menu), the release of a held
     // turbo key would never arrive; let go of both now rather than leave one on for ever.
+    //
+    // Pads are heard only while the board has the keyboard, as keys are: SDL reports pads
+    // whichever window is active, and a pad must not steer a game that the players have left
+    // for another program, a menu or the game-over window.
     if (watched == board_ && event->type() == QEvent::FocusOut) {
         heldKeys_.releaseAll();
+        pads_.setListening(false);
+    }
+    if (watched == board_ && event->type() == QEvent::FocusIn) {
+        pads_.setListening(true);
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -8,6 +8,8 @@
 #include "Game.h"
 #include "GameWindow.h"
 #include "HeldKeys.h"
+#include "PadReader.h"
+#include "Pads.h"
 
 #include <QMainWindow>
 #include <QUrl>
@@ -35,6 +37,8 @@ public:
     zirvel::Game& game() { return game_; }
     BoardView* boardView() const { return board_; }
     FormTimers& timers() { return timers_; }
+    const zirvel::Pads& pads() const { return pads_; }
+    PadReader& padReader() { return padReader_; }
 
     zirvel::Colour cellColour(int index) const override { return cells_.at(index); }
     void setCellColour(int index, zirvel::Colour colour) override;
@@ -70,6 +74,8 @@ private:
                         const QKeySequence& shortcut, void (zirvel::Game::*handler)());
     // Runs one of the rules' handlers, then tells the rules which turbo keys are still down.
     void handle(const std::function<void()>& handler);
+    // A pad's "Nowa gra" or "Pauza": the menu's own command, which heeds its enabled state.
+    void padCommand(zirvel::PadCommand command);
     QLabel* counterLabel(zirvel::Player player) const;
     QAction* menuAction(zirvel::MenuItem item) const;
 
@@ -77,6 +83,7 @@ private:
     BoardView* board_ = nullptr;
     std::array<QLabel*, 2> counters_{};
     QLabel* countdown_ = nullptr;
+    QAction* nowaGra_ = nullptr;
     QAction* pauza_ = nullptr;
     QAction* koniecGry_ = nullptr;
     std::array<QAction*, 4> speeds_{};
@@ -85,4 +92,6 @@ private:
     UrlOpener openUrl_;
     zirvel::Game game_{*this};
     zirvel::HeldKeys heldKeys_{game_};
+    zirvel::Pads pads_{heldKeys_, [this](zirvel::PadCommand command) { padCommand(command); }};
+    PadReader padReader_{pads_};
 };

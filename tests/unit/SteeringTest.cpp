@@ -3,9 +3,13 @@
 
 #include "KeyCodes.h"
 #include "KeyRule.h"
+#include "Pads.h"
 #include "sim/Simulation.h"
 
 #include <gtest/gtest.h>
+#include <limits>
+#include <string>
+#include <vector>
 
 using namespace zirvel;
 
@@ -136,5 +140,204 @@ TEST(Steering, KeysCountByLabelOrOnNonLatinLayoutsByPosition) {
         SCOPED_TRACE(testing::Message()
                      << "character " << static_cast<std::uint32_t>(row.key.character));
         EXPECT_EQ(virtualKeyCode(row.key), row.code);
+    }
+}
+
+namespace {
+
+// One thing that happens to the pads, the keyboard or the game.
+struct PadStep {
+    enum Kind { Connect, Disconnect, State, KeyDown, KeyUp, FocusLost, NewRound, Listen, Deaf };
+    Kind kind;
+    PadId pad = 0;
+    PadSnapshot state{};
+    std::uint16_t key = 0;
+};
+
+PadStep connect(PadId pad) {
+    return {PadStep::Connect, pad};
+}
+PadStep gone(PadId pad) {
+    return {PadStep::Disconnect, pad};
+}
+PadStep pad(PadId pad, std::uint32_t buttons, float x = 0, float y = 0, float trigger = 0) {
+    return {PadStep::State, pad, {buttons, x, y, trigger}};
+}
+PadStep down(std::uint16_t key) {
+    return {PadStep::KeyDown, 0, {}, key};
+}
+PadStep up(std::uint16_t key) {
+    return {PadStep::KeyUp, 0, {}, key};
+}
+const PadStep FocusLost{PadStep::FocusLost};
+const PadStep NewRound{PadStep::NewRound};
+const PadStep Listen{PadStep::Listen};
+const PadStep Deaf{PadStep::Deaf};
+
+struct PadOutcome {
+    std::uint8_t kierunek1, kierunek2;
+    bool turbo1, turbo2;
+    const char* commands; // N for "Nowa gra", P for "Pauza", in order
+};
+
+struct PadRow {
+    const char* name;
+    PadOutcome outcome;
+    std::vector<PadStep> steps;
+};
+
+constexpr std::uint32_t Up = padButtons::Up, Down = padButtons::Down, Left = padButtons::Left,
+                        Right = padButtons::Right, South = padButtons::South,
+                        Start = padButtons::Start, Back = padButtons::Back;
+constexpr float NaN = std::numeric_limits<float>::quiet_NaN();
+
+// Each row starts from a new round, both heads going up; `connect` steps are spelled out.
+const PadRow PadRows[] = {
+    {"D-pad steers the first pad's player", {4, 80, false, false, ""}, {connect(1), pad(1, Left)}},
+    {"the second pad plays player 2",
+     {8, 60, false, false, ""},
+     {connect(1), connect(2), pad(2, Right)}},
+    {"the opposite guard refuses a turn back",
+     {8, 80, false, false, ""},
+     {connect(1), pad(1, Down)}},
+    {"two quick presses reverse a head, as keys do",
+     {2, 80, false, false, ""},
+     {connect(1), pad(1, Left), pad(1, Down)}},
+    {"a held direction is one press",
+     {8, 80, false, false, ""},
+     {connect(1), pad(1, Left), down(keys::Up), pad(1, Left, 0.1F), pad(1, Left, 0, 0, 0.2F)}},
+    {"a diagonal on the D-pad presses up or down, then left or right",
+     {4, 80, false, false, ""},
+     {connect(1), down(keys::Right), pad(1, Down | Left)}},
+    {"a stick inside the dead zone never steers",
+     {8, 80, false, false, ""},
+     {connect(1), pad(1, 0, -0.45F, 0.3F), pad(1, 0, 0.49F, -0.49F), pad(1, 0, -0.3F, 0.1F)}},
+    {"a stick past the dead zone steers",
+     {4, 80, false, false, ""},
+     {connect(1), pad(1, 0, -0.6F, 0.3F)}},
+    {"the stick steers by its dominant axis",
+     {8, 80, false, false, ""},
+     {connect(1), pad(1, 0, 0.6F, -0.9F)}},
+    {"the stick steers by its dominant axis, sideways",
+     {6, 80, false, false, ""},
+     {connect(1), pad(1, 0, 0.9F, -0.6F)}},
+    {"a held stick is one press",
+     {8, 80, false, false, ""},
+     {connect(1), pad(1, 0, -0.9F), down(keys::Up), pad(1, 0, -1.0F, 0.2F)}},
+    {"a stick turned round without resting presses each direction",
+     {2, 80, false, false, ""},
+     {connect(1), pad(1, 0, -0.9F), pad(1, 0, -0.1F, 0.9F)}},
+    {"a stick that reports no number rests",
+     {4, 80, false, false, ""},
+     {connect(1), pad(1, 0, NaN, 0.9F), pad(1, 0, -0.9F, NaN)}},
+    {"the south button holds turbo", {8, 80, true, false, ""}, {connect(1), pad(1, South)}},
+    {"the trigger holds turbo past half way",
+     {8, 80, true, false, ""},
+     {connect(2), connect(3), pad(2, 0, 0, 0, 0.6F)}},
+    {"a light pull on the trigger is no turbo",
+     {8, 80, false, false, ""},
+     {connect(1), pad(1, 0, 0, 0, 0.4F)}},
+    {"turbo ends with its release",
+     {8, 80, false, false, ""},
+     {connect(1), connect(2), pad(1, South), pad(2, 0, 0, 0, 1), pad(1, 0), pad(2, 0, 0, 0, 0.3F)}},
+    {"the trigger keeps the turbo the button started",
+     {8, 80, true, false, ""},
+     {connect(1), pad(1, South), pad(1, South, 0, 0, 1), pad(1, 0, 0, 0, 1)}},
+    {"the keyboard lets go, the pad still holds turbo",
+     {8, 80, true, false, ""},
+     {connect(1), pad(1, South), down(keys::Shift), up(keys::Shift)}},
+    {"the pad lets go, the keyboard still holds turbo",
+     {8, 80, false, true, ""},
+     {connect(1), connect(2), down(keys::Space), pad(2, South), pad(2, 0)}},
+    {"the keyboard's focus lost, the pad still holds turbo",
+     {8, 80, true, false, ""},
+     {connect(1), pad(1, South), down(keys::Shift), FocusLost}},
+    {"a pad's turbo lasts into the next round",
+     {8, 80, false, true, ""},
+     {connect(1), connect(2), pad(2, South), NewRound}},
+    {"a pad gone while holding turbo lets go",
+     {8, 80, false, false, ""},
+     {connect(1), pad(1, South), gone(1), NewRound}},
+    {"a pad connected later takes the free player",
+     {4, 60, false, false, ""},
+     {connect(1), connect(2), gone(1), connect(3), pad(3, Left), pad(2, Right)}},
+    {"a third pad waits, then takes the freed player without a press",
+     {8, 80, false, false, ""},
+     {connect(1), connect(2), connect(3), pad(3, Left | South | Start), gone(2),
+      pad(3, Left | South | Start, 0, 0, 0.2F)}},
+    {"a pad never connected acts on nothing",
+     {8, 80, false, false, ""},
+     {pad(7, Left | South | Start)}},
+    {"Start is Nowa gra, once per press",
+     {4, 80, false, false, "NN"},
+     {connect(1), pad(1, Start), pad(1, Start | Left), pad(1, 0), pad(1, Start)}},
+    {"Back is Pauza",
+     {8, 80, false, false, "PP"},
+     {connect(1), connect(2), pad(2, Back), pad(2, 0), pad(1, Back)}},
+    {"not listening, pads act on nothing",
+     {8, 80, false, false, ""},
+     {connect(1), Deaf, pad(1, Left | South | Start | Back)}},
+    {"not listening, a pad lets go of its turbo",
+     {8, 80, false, false, ""},
+     {connect(1), pad(1, South), Deaf}},
+    {"listening again, what is held presses nothing",
+     {8, 80, false, false, ""},
+     {connect(1), connect(2), Deaf, pad(1, Left | South | Start), pad(2, Back), Listen,
+      pad(1, Left | South | Start, 0, 0, 0.2F), pad(2, Back, 0.1F)}},
+    {"listening again, a fresh press acts",
+     {4, 80, true, false, ""},
+     {connect(1), Deaf, pad(1, Left | South), Listen, pad(1, 0), pad(1, Left | South)}},
+};
+
+} // namespace
+
+// The pad rule fed as both front ends feed it: the keyboard and pads share the window's held
+// keys, and a new round presses the turbo keys still held, as the windows do.
+TEST(Steering, PadsPressTheirPlayersKeys) {
+    for (const PadRow& row : PadRows) {
+        SCOPED_TRACE(row.name);
+        sim::Simulation sim;
+        HeldKeys keys(sim.game);
+        std::string commands;
+        Pads pads(keys, [&](PadCommand command) {
+            commands += command == PadCommand::NowaGra ? 'N' : 'P';
+        });
+        sim.game.mnunowagra_Click();
+        for (const PadStep& step : row.steps) {
+            switch (step.kind) {
+            case PadStep::Connect:
+                pads.connect(step.pad);
+                break;
+            case PadStep::Disconnect:
+                pads.disconnect(step.pad);
+                break;
+            case PadStep::State:
+                pads.update(step.pad, step.state);
+                break;
+            case PadStep::KeyDown:
+                keys.keyDown(step.key, 0);
+                break;
+            case PadStep::KeyUp:
+                keys.keyUp(step.key, 0);
+                break;
+            case PadStep::FocusLost:
+                keys.releaseAll();
+                break;
+            case PadStep::NewRound:
+                sim.game.mnunowagra_Click();
+                keys.pressHeldTurboKeys();
+                break;
+            case PadStep::Listen:
+            case PadStep::Deaf:
+                pads.setListening(step.kind == PadStep::Listen);
+                break;
+            }
+        }
+        const GameState& state = sim.game.state();
+        EXPECT_EQ(state.Kierunek1, row.outcome.kierunek1);
+        EXPECT_EQ(state.Kierunek2, row.outcome.kierunek2);
+        EXPECT_EQ(state.Turbo1, toBool16(row.outcome.turbo1));
+        EXPECT_EQ(state.Turbo2, toBool16(row.outcome.turbo2));
+        EXPECT_EQ(commands, row.outcome.commands);
     }
 }

@@ -8,10 +8,12 @@
 #include "GameOverDialog.h"
 
 #include "MainWindow.h"
+#include "VirtualPad.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -111,6 +113,27 @@ private slots:
             QCOMPARE(window->counterCaption(Player::One), "0");
             QCOMPARE(window->counterCaption(Player::Two), "0");
         }
+    }
+
+    // A pad acts on nothing behind the window, as keys do, and on the board again after it.
+    void padsActOnNothingBehindIt() {
+        const GameState& state = window->game().state();
+        VirtualPad pad;
+        QTRY_COMPARE(window->pads().player(pad.id()), Player::One);
+        QSignalSpy handled(&window->padReader(), &PadReader::handled);
+        withGameOver([&](GameOverDialog& dialog) {
+            pad.click(SDL_CONTROLLER_BUTTON_START);
+            pad.click(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+            QTRY_COMPARE(handled.count(), 4);
+            QCOMPARE(state.Poczatek1, 0);
+            QCOMPARE(state.Kierunek1, 0);
+            dialog.reject();
+        });
+        // As a window manager gives the window back its keyboard.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        pad.click(SDL_CONTROLLER_BUTTON_START);
+        QTRY_COMPARE(state.Poczatek1, 390);
     }
 
     void escapeClosesAndKeepsTheCounters() {

@@ -6,6 +6,7 @@
 #include "BoardView.h"
 #include "KeyCodes.h"
 #include "KeyMapping.h"
+#include "VirtualPad.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
@@ -299,6 +301,64 @@ private slots:
             }
         }
         QCOMPARE(window->counterCaption(Player::One), "5");
+    }
+
+    // Two of SDL's virtual pads through the window's own reader: the first plugged in plays
+    // red, the second blue. They steer, hold turbo into the round after a crash, and give the
+    // menu's commands with the menu's enabled states.
+    void padsPlayAsTheirPlayersKeys() {
+        const GameState& state = window->game().state();
+        QSignalSpy handled(&window->padReader(), &PadReader::handled);
+        VirtualPad red;
+        VirtualPad blue;
+        QTRY_COMPARE(window->pads().player(red.id()), Player::One);
+        QTRY_COMPARE(window->pads().player(blue.id()), Player::Two);
+        red.click(SDL_CONTROLLER_BUTTON_BACK); // "Pauza" is disabled until a round starts
+        red.click(SDL_CONTROLLER_BUTTON_START);
+        QTRY_COMPARE(state.Poczatek1, 390);
+        QVERIFY(!action("mnupauza")->isChecked());
+
+        red.click(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        blue.axis(SDL_CONTROLLER_AXIS_LEFTX, 32767);
+        QTRY_COMPARE(state.Kierunek1, 4);
+        QTRY_COMPARE(state.Kierunek2, 60);
+
+        red.button(SDL_CONTROLLER_BUTTON_A, true);
+        blue.axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
+        QTRY_VERIFY(state.Turbo1 == Bool16::True && state.Turbo2 == Bool16::True);
+        press(Qt::Key_Shift);
+        release(Qt::Key_Shift);
+        QCOMPARE(state.Turbo1, Bool16::True); // the pad still holds it
+
+        window->game().state().Kierunek1 = 8;
+        window->game().state().Poczatek1 = 30; // on the top row, heading up
+        emit window->timers().timeout(Timer::Timer2);
+        QCOMPARE(window->counterCaption(Player::One), "1");
+        QCOMPARE(state.Poczatek1, 390);
+        QCOMPARE(state.Turbo1, Bool16::True);
+        QCOMPARE(state.Turbo2, Bool16::True);
+
+        red.button(SDL_CONTROLLER_BUTTON_A, false);
+        QTRY_COMPARE(state.Turbo1, Bool16::False);
+        blue.unplug(); // its trigger still pulled
+        QTRY_COMPARE(state.Turbo2, Bool16::False);
+        VirtualPad green;
+        QTRY_COMPARE(window->pads().player(green.id()), Player::Two);
+        green.click(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        QTRY_COMPARE(state.Kierunek2, 40);
+
+        red.click(SDL_CONTROLLER_BUTTON_BACK);
+        QTRY_VERIFY(action("mnupauza")->isChecked());
+
+        // Without the keyboard the board hears no pad either.
+        board()->clearFocus();
+        const qsizetype before = handled.count();
+        red.click(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        QTRY_COMPARE(handled.count(), before + 2);
+        QCOMPARE(state.Kierunek1, 8);
+        board()->setFocus();
+        red.click(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        QTRY_COMPARE(state.Kierunek1, 4);
     }
 
     // The board's own rendering, read back from the window's backing store: every move is on
