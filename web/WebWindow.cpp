@@ -59,6 +59,28 @@ void WebWindow::focusLost() {
     heldKeys_.releaseAll();
 }
 
+void WebWindow::padConnected(PadId pad) {
+    if (!quit_) {
+        pads_.connect(pad);
+    }
+}
+
+void WebWindow::padDisconnected(PadId pad) {
+    if (!quit_) {
+        pads_.disconnect(pad);
+    }
+}
+
+void WebWindow::padChanged(PadId pad, const PadSnapshot& state) {
+    if (!quit_) {
+        pads_.update(pad, state);
+    }
+}
+
+void WebWindow::setPadsListening(bool listening) {
+    pads_.setListening(listening);
+}
+
 void WebWindow::command(Command command) {
     handle([&] {
         switch (command) {

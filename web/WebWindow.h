@@ -9,6 +9,7 @@
 #include "HeldKeys.h"
 #include "KeyRule.h"
 #include "MenuStates.h"
+#include "Pads.h"
 #include "PictureHold.h"
 #include "TimerDriver.h"
 
@@ -32,6 +33,12 @@ public:
     bool keyUp(const zirvel::KeyIdentity& key, std::uint16_t shift);
     void focusLost();
     void command(Command command);
+    // Gamepads, numbered as the page numbers them.
+    void padConnected(zirvel::PadId pad);
+    void padDisconnected(zirvel::PadId pad);
+    void padChanged(zirvel::PadId pad, const zirvel::PadSnapshot& state);
+    // Pads act only while the board has the keyboard, as keys do.
+    void setPadsListening(bool listening);
     void wakeUp() { driver_.wakeUp(); }
     void holdEnded();
     void gameOverClosed(bool resetCounters);
@@ -86,4 +93,8 @@ private:
     zirvel::TimerDriver driver_{*this};
     zirvel::Game game_{*this};
     zirvel::HeldKeys heldKeys_{game_};
+    zirvel::Pads pads_{heldKeys_, [this](zirvel::PadCommand padCommand) {
+                           command(padCommand == zirvel::PadCommand::NowaGra ? Command::NowaGra
+                                                                             : Command::Pauza);
+                       }};
 };

@@ -31,6 +31,24 @@ EMSCRIPTEN_KEEPALIVE int zirvel_key(int down, int named, int character, int posi
     return (down ? window->keyDown(key, mask) : window->keyUp(key, mask)) ? 1 : 0;
 }
 
+EMSCRIPTEN_KEEPALIVE void zirvel_pad_connected(int pad) {
+    window->padConnected(pad);
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_pad_disconnected(int pad) {
+    window->padDisconnected(pad);
+}
+
+// `buttons`: zirvel::padButtons; `x`, `y`: the left stick; `trigger`: the right trigger.
+EMSCRIPTEN_KEEPALIVE void zirvel_pad(int pad, int buttons, double x, double y, double trigger) {
+    window->padChanged(pad, {static_cast<std::uint32_t>(buttons), static_cast<float>(x),
+                             static_cast<float>(y), static_cast<float>(trigger)});
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_pads_listening(int listening) {
+    window->setPadsListening(listening != 0);
+}
+
 EMSCRIPTEN_KEEPALIVE void zirvel_focus_lost() {
     window->focusLost();
 }

@@ -252,6 +252,19 @@ class Browser:
         image = Image.open(io.BytesIO(self.screenshot((0, 0, width, height))))
         return image.convert("RGB")
 
+    def install_pads(self):
+        """Loads the page afresh with the browser's gamepads replaced by stand-ins that the
+        test drives; the page reads and maps them as it would real ones."""
+        self.add_preload(PAD_STAND_INS)
+        self.navigate(self.url)
+
+    def pad(self, index, buttons=None, stick=None, connected=True):
+        """Connects or disconnects stand-in pad `index`, or changes what it holds: `buttons`
+        maps the standard mapping's button numbers to how far they are pressed, `stick` is
+        the left stick's x and y."""
+        self.evaluate(f"zirvel2Pads.set({index}, {json.dumps(connected)},"
+                      f" {json.dumps(buttons or {})}, {json.dumps(stick)})")
+
     def text_contrasts(self):
         """Every visible text of the page: its text, and the contrast ratio of its colour
         against what is behind it, from the computed colours."""
@@ -391,6 +404,12 @@ class Chromium(Browser):
     def load(self, url):
         self.connection.call("Page.navigate", {"url": url})
 
+    def add_preload(self, source):
+        """Runs `source` in every document the tab loads from now on, before the page's own
+        scripts, until the browser is reset."""
+        self.preloads = getattr(self, "preloads", []) + [self.connection.call(
+            "Page.addScriptToEvaluateOnNewDocument", {"source": source})["identifier"]]
+
     def resize(self, width, height, ratio):
         """Gives the page a viewport of width x height CSS pixels at this device pixel ratio."""
         self.connection.call("Emulation.setDeviceMetricsOverride", {
@@ -462,6 +481,10 @@ class Chromium(Browser):
         return [target["url"] for target in targets if target["type"] == "page"]
 
     def reset(self):
+        for preload in getattr(self, "preloads", []):
+            self.connection.call("Page.removeScriptToEvaluateOnNewDocument",
+                                 {"identifier": preload})
+        self.preloads = []
         for target in self.connection.call("Target.getTargets")["targetInfos"]:
             if target["type"] == "page" and target["targetId"] != self.target:
                 self.connection.call("Target.closeTarget", {"targetId": target["targetId"]})
@@ -520,6 +543,13 @@ class Firefox(Browser):
     def load(self, url):
         self.connection.call("browsingContext.navigate",
                              {"context": self.context, "url": url, "wait": "complete"})
+
+    def add_preload(self, source):
+        """Runs `source` in every document the tab loads from now on, before the page's own
+        scripts, until the browser is reset."""
+        self.preloads = getattr(self, "preloads", []) + [self.connection.call(
+            "script.addPreloadScript", {"functionDeclaration": f"() => {{ {source} }}",
+                                        "contexts": [self.context]})["script"]]
 
     def resize(self, width, height, ratio):
         """Gives the page a viewport of width x height CSS pixels at this device pixel ratio."""
@@ -595,6 +625,9 @@ class Firefox(Browser):
                 self.connection.call("browsingContext.getTree")["contexts"]]
 
     def reset(self):
+        for preload in getattr(self, "preloads", []):
+            self.connection.call("script.removePreloadScript", {"script": preload})
+        self.preloads = []
         for context in self.connection.call("browsingContext.getTree")["contexts"]:
             if context["context"] != self.context:
                 self.connection.call("browsingContext.close", {"context": context["context"]})
@@ -614,6 +647,37 @@ class Firefox(Browser):
         else:
             self.connection.call("browsingContext.close", {"context": self.other})
             self.connection.call("browsingContext.activate", {"context": self.context})
+
+
+# Stand-ins for the browser's gamepads, in its standard mapping: navigator.getGamepads reports
+# them, and connecting one fires the event a real one fires.
+PAD_STAND_INS = """
+(() => {
+  const pads = [];
+  const button = (value) => ({ pressed: value >= 0.5, touched: value > 0, value });
+  window.zirvel2Pads = {
+    set(index, connected, buttons, stick) {
+      if (!connected) {
+        const pad = pads[index];
+        pads[index] = null;
+        window.dispatchEvent(Object.assign(new Event('gamepaddisconnected'), { gamepad: pad }));
+        return;
+      }
+      const fresh = !pads[index];
+      const pad = pads[index] || { index, id: `Stand-in ${index}`, connected: true,
+                                   mapping: 'standard', axes: [0, 0, 0, 0],
+                                   buttons: Array.from({ length: 17 }, () => button(0)) };
+      pad.buttons = pad.buttons.map((old, i) => (i in buttons ? button(buttons[i]) : old));
+      if (stick) pad.axes = [stick[0], stick[1], 0, 0];
+      pad.timestamp = performance.now();
+      pads[index] = pad;
+      if (fresh) window.dispatchEvent(Object.assign(new Event('gamepadconnected'), { gamepad: pad }));
+    },
+  };
+  Object.defineProperty(Navigator.prototype, 'getGamepads',
+                        { configurable: true, value: () => pads.slice() });
+})();
+"""
 
 
 # Every visible text node's colour against the first opaque background behind it, composited

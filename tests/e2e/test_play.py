@@ -116,6 +116,45 @@ class Play(unittest.TestCase):
             self.assertGreaterEqual(count(screen, P1_TRAIL), 4)
             self.assertGreaterEqual(count(screen, P2_TRAIL), 4)
 
+    def test_two_pads_steer_both_players_and_hold_turbo_through_a_crash(self):
+        with Game() as game:
+            page = game.display
+            if not hasattr(page, "install_pads"):
+                self.skipTest("the desktop's pads are SDL's, played through its virtual pads "
+                              "in the widget tests")
+            page.install_pads()
+            zero = game.screen().region(COUNTER_1)
+            page.pad(0)
+            page.pad(1)
+            # Back, "Pauza", does nothing before a game; Start is "Nowa gra". The standard
+            # mapping numbers Back 8, Start 9, the south button 0, the right trigger 7, and
+            # the D-pad 12 to 15.
+            for button in (8, 9):
+                page.pad(0, {button: 1})
+                time.sleep(0.05)
+                page.pad(0, {button: 0})
+            started = time.monotonic()
+            # Player 1 turns left by the stick, held; player 2 by the D-pad.
+            page.pad(0, stick=[-0.9, 0.2])
+            page.pad(1, {14: 1})
+            time.sleep(0.05)
+            page.pad(1, {14: 0})
+            time.sleep(started + COUNTDOWN_SECONDS + 0.3 - time.monotonic())
+            screen = game.screen()
+            self.assertIn(screen.cell(389), (P1_HEAD, P1_TRAIL))
+            self.assertIn(screen.cell(369), (P2_HEAD, P2_TRAIL))
+            # Turbo, by the south button and by the right trigger: player 2 runs into the left
+            # edge, and both are in turbo in the next round, where the heads go up again.
+            page.pad(0, {0: 1})
+            page.pad(1, {7: 0.8})
+            self.crash_readings(game, 361)
+            time.sleep(COUNTDOWN_SECONDS + 0.25)
+            screen = game.screen()
+            screen.save(artifact_dir() / "pads-next-round.png")
+            self.assertTrue(zero != screen.region(COUNTER_2), "nobody scored")
+            self.assertGreaterEqual(count(screen, P1_TRAIL), 4)
+            self.assertGreaterEqual(count(screen, P2_TRAIL), 4)
+
     def test_a_hidden_page_stops_the_round_and_takes_it_up_without_a_burst(self):
         with Game() as game:
             if not hasattr(game.display, "hide_page"):

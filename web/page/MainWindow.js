@@ -23,6 +23,7 @@ class MainWindow {
                                        counters: [$('Label2(0)'), $('Label2(1)')] },
                                      this, this.listeners);
     this.keys = new KeyMapping(this, this.listeners);
+    this.pads = new Gamepads(this, this.listeners);
     this.timers = new FormTimers((...args) => this.game(...args));
     // Measurements for the benchmarks; nothing is kept unless they ask.
     this.stats = { recording: false, ticks: [], firstBoard: null,
@@ -42,6 +43,7 @@ class MainWindow {
         this.game('set_hidden', 1);
       }
       this.focusBoard();
+      this.pads.start();
       this.stats.firstBoard = performance.now();
       requestAnimationFrame(() => {
         this.stats.firstFrame = performance.now();
@@ -77,6 +79,7 @@ class MainWindow {
         this.menu.close();
         this.game('focus_lost');
         this.dialog.show(counter1, counter2);
+        this.pads.read();
       },
       timerFired: (timer, due, clock) => {
         if (this.stats.recording) {
@@ -113,15 +116,18 @@ class MainWindow {
   // The board loses the keyboard to the menu, as on the desktop.
   menuOpened() {
     this.game('focus_lost');
+    this.pads.read();
   }
 
   menuClosed() {
     this.focusBoard();
+    this.pads.read();
   }
 
   gameOverClosed(resetCounters) {
     this.game('game_over_closed', resetCounters ? 1 : 0);
     this.focusBoard();
+    this.pads.read();
   }
 
   // "Koniec": nothing runs any more. A page may close only a window that a script opened, so
