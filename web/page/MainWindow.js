@@ -12,9 +12,12 @@ class MainWindow {
     this.element = $('window');
     this.board = $('board');
     this.countdown = $('Label2');
+    // Measurements for the benchmarks; nothing is kept unless they ask.
+    this.stats = { recording: false, ticks: [], layouts: [], firstBoard: null,
+                   refreshInterval: FormTimers.DefaultRefreshInterval };
     this.boardView = new BoardView(this.board);
     this.layout = new WindowLayout({ window: this.element, help: $('help') },
-                                   this.boardView, this.listeners);
+                                   this.boardView, this.listeners, this.stats);
     this.menu = new MenuBar({ button: $('mnuplik'), menu: $('menu-plik'),
                               speedItem: $('mnupredkoscgry'), speedMenu: $('menu-speed') },
                             this, this.listeners);
@@ -25,9 +28,6 @@ class MainWindow {
     this.keys = new KeyMapping(this, this.listeners);
     this.pads = new Gamepads(this, this.listeners);
     this.timers = new FormTimers((...args) => this.game(...args));
-    // Measurements for the benchmarks; nothing is kept unless they ask.
-    this.stats = { recording: false, ticks: [], firstBoard: null,
-                   refreshInterval: FormTimers.DefaultRefreshInterval };
   }
 
   start() {
@@ -86,6 +86,7 @@ class MainWindow {
           this.stats.ticks.push([timer, due, clock]);
         }
       },
+      // Where the board is drawn, in device pixels, for the tests and benchmarks.
       cellSize: () => this.boardView.cellSize,
       boardOrigin: () => this.boardView.origin,
       stats: this.stats,

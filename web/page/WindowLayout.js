@@ -6,11 +6,13 @@
 // centred. The help goes beside or below the window, where the window leaves room; only where
 // no margin can hold it does the window give up a little of its size for it.
 class WindowLayout {
-  constructor(elements, boardView, listeners) {
+  // `stats`: where the benchmarks find how long each fit took, when they ask.
+  constructor(elements, boardView, listeners, stats) {
     this.window = elements.window;
     this.help = elements.help;
     this.boardView = boardView;
     this.listeners = listeners;
+    this.stats = stats;
     this.zoom = 1;
   }
 
@@ -42,6 +44,7 @@ class WindowLayout {
   }
 
   fit() {
+    const started = performance.now();
     const ratio = window.devicePixelRatio || 1;
     const width = window.innerWidth;
     const height = window.innerHeight;
@@ -59,6 +62,9 @@ class WindowLayout {
       place = this.placeAlone(largest, ratio, width, height);
     }
     this.apply(place, ratio);
+    if (this.stats.recording) {
+      this.stats.layouts.push(performance.now() - started);
+    }
   }
 
   placeAlone(cell, ratio, width, height) {
