@@ -112,6 +112,9 @@ class Board(unittest.TestCase):
         with Game() as game:
             only_in_browsers(game)
             game.key("alt+p", "Down", "Down", "Right")
+            # The shortcut the page shows for "Nowa gra" is one a browser hands to it.
+            self.assertEqual(game.display.evaluate(
+                "document.querySelector('#mnunowagra .shortcut').textContent"), "F2")
             for role, name, states in MENU_ITEMS:
                 with self.subTest(name=name):
                     found = game.display.accessible(role, name)
