@@ -39,14 +39,13 @@ class BoardView {
     style.top = y / ratio + 'px';
     style.width = width / ratio + 'px';
     style.height = height / ratio + 'px';
-    const spare = [Math.floor((width - BoardView.Columns * size) / 2),
-                   Math.floor((height - BoardView.Rows * size) / 2)];
-    this.origin = [x + spare[0], y + spare[1]];
+    this.spare = [Math.floor((width - BoardView.Columns * size) / 2),
+                  Math.floor((height - BoardView.Rows * size) / 2)];
+    this.origin = [x + this.spare[0], y + this.spare[1]];
     if (size === this.cellSize && width === this.canvas.width && height === this.canvas.height) {
       return;
     }
     this.cellSize = size;
-    this.spare = spare;
     // A canvas loses its pixels when its size is set.
     this.canvas.width = width;
     this.canvas.height = height;

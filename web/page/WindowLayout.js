@@ -13,7 +13,6 @@ class WindowLayout {
     this.boardView = boardView;
     this.listeners = listeners;
     this.stats = stats;
-    this.zoom = 1;
   }
 
   // Fits the window again whenever the viewport changes size or density: an observer of the
@@ -103,7 +102,6 @@ class WindowLayout {
 
   apply(place, ratio) {
     const device = (css) => Math.round(Math.max(0, css) * ratio);
-    this.zoom = place.zoom;
     const left = device(place.left);
     const top = device(place.top);
     this.window.style.zoom = String(place.zoom);
