@@ -20,11 +20,17 @@ std::uint8_t bit(KeySource source) {
 } // namespace
 
 void HeldKeys::keyDown(std::uint16_t keyCode, std::uint16_t shift, KeySource source) {
+    if (ignored(keyCode, source)) {
+        return;
+    }
     setDown(keyCode, source, true);
     game_.Form_KeyDown(keyCode, shift);
 }
 
 void HeldKeys::keyUp(std::uint16_t keyCode, std::uint16_t shift, KeySource source) {
+    if (ignored(keyCode, source)) {
+        return;
+    }
     setDown(keyCode, source, false);
     for (Player player : BothPlayers) {
         if (keyCode == keys::turboKey(player) && down(player)) {
@@ -44,10 +50,32 @@ void HeldKeys::setDown(std::uint16_t keyCode, KeySource source, bool isDown) {
     }
 }
 
+bool HeldKeys::ignored(std::uint16_t keyCode, KeySource source) const {
+    const std::optional<Player> player = keys::playerOf(keyCode);
+    return player && computer_[slot(*player)] != (source == KeySource::Computer);
+}
+
+void HeldKeys::setComputerPlays(Player player, bool computer) {
+    if (computer_[slot(player)] == computer) {
+        return;
+    }
+    const std::uint8_t leaving =
+        computer ? static_cast<std::uint8_t>(bit(KeySource::Keyboard) | bit(KeySource::Pad))
+                 : bit(KeySource::Computer);
+    std::uint8_t& holders = turboHolders_[slot(player)];
+    const bool wasDown = holders != 0;
+    holders = static_cast<std::uint8_t>(holders & ~leaving);
+    computer_[slot(player)] = computer;
+    if (wasDown && holders == 0) {
+        game_.Form_KeyUp(keys::turboKey(player), 0);
+    }
+}
+
 bool HeldKeys::down(Player player) const {
     return turboHolders_[slot(player)] != 0;
 }
 
+// The computer's keys are not on the keyboard: they stay as they are.
 void HeldKeys::releaseAll() {
     for (Player player : BothPlayers) {
         keyUp(keys::turboKey(player), 0);

@@ -11,8 +11,8 @@
 
 namespace zirvel {
 
-// What pressed a key: the keyboard, or the pad that plays the key's player.
-enum class KeySource : std::uint8_t { Keyboard, Pad };
+// What pressed a key: the keyboard, the pad that plays the key's player, or the computer.
+enum class KeySource : std::uint8_t { Keyboard, Pad, Computer };
 
 // Hands a window's key events to the rules and remembers which turbo keys are down.
 //
@@ -24,6 +24,9 @@ enum class KeySource : std::uint8_t { Keyboard, Pad };
 //
 // The keyboard and a pad can hold the same player's turbo at once. The rules hear its release
 // only once neither holds it any more, so letting go of one leaves the turbo on for the other.
+//
+// While the computer plays a player, that player's keys on the keyboard and on a pad do
+// nothing: only the computer presses them.
 class HeldKeys {
 public:
     explicit HeldKeys(Game& game)
@@ -36,16 +39,22 @@ public:
     void releaseAll();
     // Presses each turbo key that is down again where a new round has cleared its flag.
     void pressHeldTurboKeys();
+    // Hands a player's keys to the computer, or back to the keyboard and pads. Whatever the
+    // side that gives them up holds is let go.
+    void setComputerPlays(Player player, bool computer);
 
 private:
     // Notes whether the source holds the key, if it is a turbo key.
     void setDown(std::uint16_t keyCode, KeySource source, bool isDown);
     // Whether any source holds the player's turbo key.
     bool down(Player player) const;
+    // Whether the key belongs to a player whom that source does not play.
+    bool ignored(std::uint16_t keyCode, KeySource source) const;
 
     Game& game_;
     // Per player, one bit per KeySource that holds the turbo key.
     std::array<std::uint8_t, 2> turboHolders_{};
+    std::array<bool, 2> computer_{};
 };
 
 } // namespace zirvel

@@ -7,6 +7,7 @@
 #include "Player.h"
 
 #include <cstdint>
+#include <optional>
 
 // Virtual key codes of the keys the game listens to.
 namespace zirvel::keys {
@@ -41,6 +42,21 @@ constexpr std::uint16_t headingKey(Player player, Heading heading) {
         return one ? Right : D;
     }
     return 0;
+}
+
+// The player whose key it is; empty for a key of neither.
+constexpr std::optional<Player> playerOf(std::uint16_t key) {
+    for (Player player : BothPlayers) {
+        if (key == turboKey(player)) {
+            return player;
+        }
+        for (Heading heading : {Heading::Up, Heading::Down, Heading::Left, Heading::Right}) {
+            if (key == headingKey(player, heading)) {
+                return player;
+            }
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace zirvel::keys

@@ -85,7 +85,8 @@ std::optional<Player> Pads::player(PadId pad) const {
 
 std::optional<Player> Pads::freePlayer() const {
     for (Player player : BothPlayers) {
-        if (std::none_of(pads_.begin(), pads_.end(),
+        if (people_.contains(player) &&
+            std::none_of(pads_.begin(), pads_.end(),
                          [player](const Pad& p) { return p.player == player; })) {
             return player;
         }
@@ -167,6 +168,21 @@ void Pads::releaseTurbo(Pad& pad) {
     if (pad.turbo) {
         pad.turbo = false;
         keys_.keyUp(keys::turboKey(*pad.player), 0, KeySource::Pad);
+    }
+}
+
+void Pads::setPeople(PlayerSet people) {
+    people_ = people;
+    for (Pad& pad : pads_) {
+        if (pad.player && !people.contains(*pad.player)) {
+            releaseTurbo(pad);
+            pad.player.reset();
+        }
+    }
+    for (Pad& pad : pads_) {
+        if (!pad.player) {
+            pad.player = freePlayer();
+        }
     }
 }
 

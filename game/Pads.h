@@ -43,7 +43,8 @@ using PadId = int;
 // that player's keys, and into menu commands.
 //
 // The first pad connected plays player 1, the second player 2; a pad connected while both
-// players have one waits, and takes the first player that comes free. The D-pad and the left
+// players have one waits, and takes the first player that comes free. Pads play only the
+// players that people play, not those the computer plays. The D-pad and the left
 // stick press the player's direction keys, the south button and the right trigger hold the
 // turbo key, Start gives "Nowa gra" and Back "Pauza".
 //
@@ -64,6 +65,9 @@ public:
     // While the window does not listen, as when it has lost the keyboard, pads act on nothing
     // and let go of their turbo; their states are still followed.
     void setListening(bool listening);
+    // The players that people play. A pad whose player the computer takes lets go of its turbo
+    // and waits; waiting pads take the players this frees.
+    void setPeople(PlayerSet people);
 
     // The player the pad plays; empty for a pad that waits, or one that is not connected.
     std::optional<Player> player(PadId pad) const;
@@ -77,6 +81,7 @@ private:
     };
 
     Pad* find(PadId pad);
+    // The first player a person plays that no pad plays.
     std::optional<Player> freePlayer() const;
     void releaseTurbo(Pad& pad);
     void act(Pad& pad, const PadSnapshot& before);
@@ -85,6 +90,7 @@ private:
     CommandHandler command_;
     std::vector<Pad> pads_; // in the order they were connected
     bool listening_ = true;
+    PlayerSet people_ = PlayerSet::both();
 };
 
 } // namespace zirvel

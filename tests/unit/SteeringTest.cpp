@@ -4,6 +4,7 @@
 #include "KeyCodes.h"
 #include "KeyRule.h"
 #include "Pads.h"
+#include "Seats.h"
 #include "sim/Simulation.h"
 
 #include <gtest/gtest.h>
@@ -147,11 +148,24 @@ namespace {
 
 // One thing that happens to the pads, the keyboard or the game.
 struct PadStep {
-    enum Kind { Connect, Disconnect, State, KeyDown, KeyUp, FocusLost, NewRound, Listen, Deaf };
+    enum Kind {
+        Connect,
+        Disconnect,
+        State,
+        KeyDown,
+        KeyUp,
+        FocusLost,
+        NewRound,
+        Listen,
+        Deaf,
+        Computer,
+        Person
+    };
     Kind kind;
     PadId pad = 0;
     PadSnapshot state{};
     std::uint16_t key = 0;
+    Player player = Player::One;
 };
 
 PadStep connect(PadId pad) {
@@ -168,6 +182,12 @@ PadStep down(std::uint16_t key) {
 }
 PadStep up(std::uint16_t key) {
     return {PadStep::KeyUp, 0, {}, key};
+}
+PadStep computer(Player player) {
+    return {PadStep::Computer, 0, {}, 0, player};
+}
+PadStep person(Player player) {
+    return {PadStep::Person, 0, {}, 0, player};
 }
 const PadStep FocusLost{PadStep::FocusLost};
 const PadStep NewRound{PadStep::NewRound};
@@ -287,6 +307,25 @@ const PadRow PadRows[] = {
     {"listening again, a fresh press acts",
      {4, 80, true, false, ""},
      {connect(1), Deaf, pad(1, Left | South), Listen, pad(1, 0), pad(1, Left | South)}},
+    {"the computer's player ignores the keyboard; the other player keeps it",
+     {8, 40, false, true, ""},
+     {computer(P1), down(keys::Left), down(keys::Shift), down(keys::A), down(keys::Space)}},
+    {"the computer takes a player whose turbo key is held: it is let go",
+     {8, 80, false, false, ""},
+     {down(keys::Shift), computer(P1), up(keys::Shift), NewRound}},
+    {"a person again: the keyboard steers that player once more",
+     {4, 80, true, false, ""},
+     {computer(P1), down(keys::Shift), person(P1), down(keys::Left), down(keys::Shift)}},
+    {"the first pad goes to the first player a person plays",
+     {8, 40, false, true, ""},
+     {computer(P1), connect(1), pad(1, Left | South)}},
+    {"a pad whose player the computer takes lets go, and plays the free player",
+     {8, 60, false, false, ""},
+     {connect(1), pad(1, South), computer(P1), pad(1, South | Right, 0, 0, 0.2F), pad(1, Right)}},
+    {"with the computer on both sides, pads wait",
+     {8, 80, false, false, ""},
+     {connect(1), connect(2), computer(P1), computer(P2), pad(1, Left | South),
+      pad(2, Right | Start)}},
 };
 
 } // namespace
@@ -302,6 +341,7 @@ TEST(Steering, PadsPressTheirPlayersKeys) {
         Pads pads(keys, [&](PadCommand command) {
             commands += command == PadCommand::NowaGra ? 'N' : 'P';
         });
+        Seats seats(sim.game, sim.window, keys, pads, 1);
         sim.game.mnunowagra_Click();
         for (const PadStep& step : row.steps) {
             switch (step.kind) {
@@ -330,6 +370,12 @@ TEST(Steering, PadsPressTheirPlayersKeys) {
             case PadStep::Listen:
             case PadStep::Deaf:
                 pads.setListening(step.kind == PadStep::Listen);
+                break;
+            case PadStep::Computer:
+            case PadStep::Person:
+                seats.choose(step.player, step.kind == PadStep::Computer
+                                              ? std::optional(opponent::Level::Easy)
+                                              : std::nullopt);
                 break;
             }
         }
