@@ -16,6 +16,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
+#include <random>
 
 using namespace zirvel;
 
@@ -50,16 +51,21 @@ void openInDesktop(const QUrl& url) {
 } // namespace
 
 MainWindow::MainWindow(UrlOpener openUrl)
-    : openUrl_(openUrl ? std::move(openUrl) : UrlOpener(openInDesktop)) {
+    : openUrl_(openUrl ? std::move(openUrl) : UrlOpener(openInDesktop))
+    , seats_(game_, *this, heldKeys_, pads_, std::random_device{}()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zirvel 2"));
     timers_.setInterval(Timer::Timer3, CountdownInterval);
     buildClientArea();
-    connect(&timers_, &FormTimers::timeout, this,
-            [this](Timer timer) { handle([this, timer] { game_.timerElapsed(timer); }); });
+    // The computer players act at the rules' own moments: after each timer event.
+    connect(&timers_, &FormTimers::timeout, this, [this](Timer timer) {
+        handle([this, timer] { game_.timerElapsed(timer); });
+        seats_.timerHandled();
+    });
     // A move is on screen before the next tick can end the round.
     connect(&timers_, &FormTimers::settled, board_, &BoardView::paintChangedCells);
     buildMenu();
+    buildPlayersMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -172,6 +178,32 @@ void MainWindow::buildMenu() {
     quit->setObjectName(QStringLiteral("mnuKoniec"));
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     connect(quit, &QAction::triggered, this, &MainWindow::mnuKoniec_Click);
+}
+
+void MainWindow::buildPlayersMenu() {
+    QMenu* gracze = menuBar()->addMenu(QStringLiteral("&Gracze"));
+    gracze->setObjectName(QStringLiteral("mnugracze"));
+    const std::array<QString, 4> captions{
+        QStringLiteral("Człowiek"), QStringLiteral("Komputer: łatwy"),
+        QStringLiteral("Komputer: średni"), QStringLiteral("Komputer: trudny")};
+    const std::array<std::optional<opponent::Level>, 4> levels{
+        std::nullopt, opponent::Level::Easy, opponent::Level::Medium, opponent::Level::Hard};
+    for (Player player : BothPlayers) {
+        QMenu* seat =
+            gracze->addMenu(player == Player::One ? QStringLiteral("Czerwony – strzałki")
+                                                  : QStringLiteral("Niebieski – W A S D"));
+        seat->setObjectName(QStringLiteral("mnugracz%1").arg(number(player)));
+        auto* group = new QActionGroup(this);
+        for (std::size_t index = 0; index < captions.size(); ++index) {
+            QAction* action = seat->addAction(captions[index]);
+            action->setObjectName(QStringLiteral("mnugracz%1(%2)").arg(number(player)).arg(index));
+            action->setCheckable(true);
+            action->setChecked(index == 0);
+            action->setActionGroup(group);
+            connect(action, &QAction::triggered, this,
+                    [this, player, level = levels[index]] { seats_.choose(player, level); });
+        }
+    }
 }
 
 void MainWindow::padCommand(PadCommand command) {

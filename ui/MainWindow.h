@@ -10,6 +10,7 @@
 #include "HeldKeys.h"
 #include "PadReader.h"
 #include "Pads.h"
+#include "Seats.h"
 
 #include <QMainWindow>
 #include <QUrl>
@@ -39,6 +40,7 @@ public:
     FormTimers& timers() { return timers_; }
     const zirvel::Pads& pads() const { return pads_; }
     PadReader& padReader() { return padReader_; }
+    const zirvel::Seats& seats() const { return seats_; }
 
     zirvel::Colour cellColour(int index) const override { return cells_.at(index); }
     void setCellColour(int index, zirvel::Colour colour) override;
@@ -70,6 +72,8 @@ protected:
 private:
     void buildClientArea();
     void buildMenu();
+    // "Gracze": who plays red and who plays blue, a person or the computer.
+    void buildPlayersMenu();
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
                         const QKeySequence& shortcut, void (zirvel::Game::*handler)());
     // Runs one of the rules' handlers, then tells the rules which turbo keys are still down.
@@ -94,4 +98,5 @@ private:
     zirvel::HeldKeys heldKeys_{game_};
     zirvel::Pads pads_{heldKeys_, [this](zirvel::PadCommand command) { padCommand(command); }};
     PadReader padReader_{pads_};
+    zirvel::Seats seats_;
 };

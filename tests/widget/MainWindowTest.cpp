@@ -94,8 +94,9 @@ private slots:
 
     void menuTreeMatchesTheDesign() {
         QList<QAction*> top = window->menuBar()->actions();
-        QCOMPARE(top.size(), 1);
+        QCOMPARE(top.size(), 2);
         QCOMPARE(top[0]->text(), QStringLiteral("&Plik"));
+        QCOMPARE(top[1]->text(), QStringLiteral("&Gracze"));
         const QList<QAction*> items = top[0]->menu()->actions();
         const QStringList captions{QStringLiteral("Nowa gra"),     QStringLiteral("Pauza"),
                                    QStringLiteral("Koniec gry"),   QString(),
@@ -123,6 +124,75 @@ private slots:
             QCOMPARE(speeds[i]->isChecked(), i == 2); // "Szybko" at start-up
         }
         QVERIFY(speeds[0]->actionGroup() && speeds[0]->actionGroup() == speeds[3]->actionGroup());
+    }
+
+    // "Gracze" holds a submenu per player, each with one check mark, "Człowiek" at start-up.
+    // A choice takes effect at once: the computer's player no longer hears its keys, the other
+    // player still does.
+    void playersMenuHandsAPlayerToTheComputer() {
+        const QList<QAction*> seats = window->menuBar()->actions()[1]->menu()->actions();
+        QCOMPARE(seats.size(), 2);
+        QCOMPARE(seats[0]->text(), QStringLiteral("Czerwony – strzałki"));
+        QCOMPARE(seats[1]->text(), QStringLiteral("Niebieski – W A S D"));
+        const QStringList captions{QStringLiteral("Człowiek"), QStringLiteral("Komputer: łatwy"),
+                                   QStringLiteral("Komputer: średni"),
+                                   QStringLiteral("Komputer: trudny")};
+        for (int player = 1; player <= 2; ++player) {
+            const QList<QAction*> items = seats[player - 1]->menu()->actions();
+            QCOMPARE(items.size(), captions.size());
+            for (qsizetype i = 0; i < items.size(); ++i) {
+                QCOMPARE(items[i]->text(), captions[i]);
+                QCOMPARE(items[i]->objectName(),
+                         QStringLiteral("mnugracz%1(%2)").arg(player).arg(i));
+                QCOMPARE(items[i]->isChecked(), i == 0);
+                QCOMPARE(items[i]->actionGroup(), items[0]->actionGroup());
+            }
+        }
+        QVERIFY(seats[0]->menu()->actions()[0]->actionGroup() !=
+                seats[1]->menu()->actions()[0]->actionGroup());
+
+        action("mnunowagra")->trigger();
+        action("mnugracz1(3)")->trigger();
+        QVERIFY(action("mnugracz1(3)")->isChecked());
+        QVERIFY(!action("mnugracz1(0)")->isChecked());
+        QVERIFY(action("mnugracz2(0)")->isChecked());
+        QCOMPARE(window->seats().level(Player::One), opponent::Level::Hard);
+        const GameState& state = window->game().state();
+        press(Qt::Key_Left);
+        press(Qt::Key_Shift);
+        press(Qt::Key_A);
+        QCOMPARE(state.Kierunek1, 8);
+        QCOMPARE(state.Turbo1, Bool16::False);
+        QCOMPARE(state.Kierunek2, 40);
+
+        action("mnugracz1(0)")->trigger();
+        QCOMPARE(window->seats().level(Player::One), std::nullopt);
+        press(Qt::Key_Left);
+        QCOMPARE(state.Kierunek1, 4);
+    }
+
+    // With the computer on both sides the game plays itself, round after round, and the board
+    // shows it.
+    void twoComputersPlayRoundsOnTheBoard() {
+        action("mnuspeed(4)")->trigger();
+        action("mnugracz1(1)")->trigger();
+        action("mnugracz2(2)")->trigger();
+        action("mnunowagra")->trigger();
+        const GameState& state = window->game().state();
+        const auto crashes = [this] {
+            return window->counterCaption(Player::One) + window->counterCaption(Player::Two);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(state.Poczatek1 != 390 && state.Poczatek2 != 370, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(crashes() != "00", 60000);
+        // The next round starts by itself, and its moves reach the screen.
+        QTRY_VERIFY_WITH_TIMEOUT(state.Poczatek1 != 390 && state.Poczatek2 != 370, 10000);
+        QTRY_VERIFY(!window->boardView()->holding());
+        const QImage shown = window->boardView()->grab().toImage();
+        for (Player player : BothPlayers) {
+            const QRect cell = BoardView::cellRect(state.head(player));
+            const Colour head = window->cellColour(state.head(player));
+            QCOMPARE(shown.pixelColor(cell.center()), QColor(head.red, head.green, head.blue));
+        }
     }
 
     void speedChoiceChecksExactlyOneItem() {
