@@ -20,6 +20,7 @@ EM_JS(void, page_set_countdown, (const char* caption, int visible), {
 EM_JS(void, page_set_menu, (int item, int enabled, int checked), {
     Module.page.setMenu(item, enabled !== 0, checked !== 0);
 });
+EM_JS(void, page_set_seat, (int player, int choice), { Module.page.setSeat(player, choice); });
 EM_JS(void, page_show_game_over, (const char* counter1, const char* counter2), {
     Module.page.showGameOver(UTF8ToString(counter1), UTF8ToString(counter2));
 });
@@ -47,6 +48,9 @@ void setCountdown(const char* caption, bool visible) {
 }
 void setMenu(int item, bool enabled, bool checked) {
     page_set_menu(item, enabled ? 1 : 0, checked ? 1 : 0);
+}
+void setSeat(int player, int choice) {
+    page_set_seat(player, choice);
 }
 void showGameOver(const char* counter1, const char* counter2) {
     page_show_game_over(counter1, counter2);

@@ -15,6 +15,8 @@ void paintCell(int index, int red, int green, int blue);
 void setCounter(int player, const char* caption);
 void setCountdown(const char* caption, bool visible);
 void setMenu(int item, bool enabled, bool checked);
+// Checks who plays `player` in "Gracze": 0 a person, 1 to 3 the computer's levels.
+void setSeat(int player, int choice);
 void showGameOver(const char* counter1, const char* counter2);
 // A timer fired at `clock` milliseconds, due at `due`: for the page's own measurements.
 void timerFired(int timer, double due, double clock);

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <emscripten.h>
+#include <random>
 
 using namespace zirvel;
 
@@ -21,7 +22,8 @@ std::size_t slot(Player player) {
 } // namespace
 
 WebWindow::WebWindow(double refreshInterval)
-    : refreshInterval_(refreshInterval) {
+    : refreshInterval_(refreshInterval)
+    , seats_(game_, *this, heldKeys_, pads_, std::random_device{}()) {
     driver_.setInterval(Timer::Timer3, CountdownInterval);
     for (MenuItem item : {MenuItem::Pauza, MenuItem::KoniecGry, MenuItem::Speed1, MenuItem::Speed2,
                           MenuItem::Speed3, MenuItem::Speed4}) {
@@ -104,6 +106,14 @@ void WebWindow::command(Command command) {
             break;
         }
     });
+}
+
+void WebWindow::choosePlayer(Player player, std::optional<opponent::Level> level) {
+    if (quit_) {
+        return;
+    }
+    seats_.choose(player, level);
+    page::setSeat(number(player), level ? static_cast<int>(*level) + 1 : 0);
 }
 
 void WebWindow::gameOverClosed(bool resetCounters) {
@@ -244,4 +254,8 @@ void WebWindow::timerFired(Timer timer) {
     page::timerFired(static_cast<int>(timer), static_cast<double>(driver_.now()),
                      clockMilliseconds());
     handle([&] { game_.timerElapsed(timer); });
+    // The computer players act at the rules' own moments: after each timer event.
+    if (!quit_) {
+        seats_.timerHandled();
+    }
 }

@@ -11,6 +11,7 @@
 #include "MenuStates.h"
 #include "Pads.h"
 #include "PictureHold.h"
+#include "Seats.h"
 #include "TimerDriver.h"
 
 #include <array>
@@ -33,6 +34,8 @@ public:
     bool keyUp(const zirvel::KeyIdentity& key, std::uint16_t shift);
     void focusLost();
     void command(Command command);
+    // "Gracze": a person plays the player, or the computer at a level.
+    void choosePlayer(zirvel::Player player, std::optional<zirvel::opponent::Level> level);
     // Gamepads, numbered as the page numbers them.
     void padConnected(zirvel::PadId pad);
     void padDisconnected(zirvel::PadId pad);
@@ -97,4 +100,5 @@ private:
                            command(padCommand == zirvel::PadCommand::NowaGra ? Command::NowaGra
                                                                              : Command::Pauza);
                        }};
+    zirvel::Seats seats_;
 };

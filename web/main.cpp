@@ -6,6 +6,7 @@
 
 #include <emscripten.h>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -56,6 +57,17 @@ EMSCRIPTEN_KEEPALIVE void zirvel_focus_lost() {
 // `command`: the number of WebWindow::Command.
 EMSCRIPTEN_KEEPALIVE void zirvel_command(int command) {
     window->command(static_cast<WebWindow::Command>(command));
+}
+
+// `player`: 1 or 2; `choice`: 0 a person, 1 to 3 the computer's levels.
+EMSCRIPTEN_KEEPALIVE void zirvel_choose_player(int player, int choice) {
+    if ((player != 1 && player != 2) || choice < 0 || choice > 3) {
+        return;
+    }
+    window->choosePlayer(static_cast<zirvel::Player>(player),
+                         choice == 0
+                             ? std::nullopt
+                             : std::optional(static_cast<zirvel::opponent::Level>(choice - 1)));
 }
 
 EMSCRIPTEN_KEEPALIVE void zirvel_wake_up() {

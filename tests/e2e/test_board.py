@@ -40,6 +40,15 @@ MENU_ITEMS = [
     ("menuitemradio", "B. Szybko", {"checked": False}),
     ("menuitem", "Koniec", {}),
 ]
+# "Gracze" with red's submenu open, after red was handed to "Komputer: średni".
+PLAYERS_ITEMS = [
+    ("menuitem", "Czerwony – strzałki", {"expanded": True}),
+    ("menuitemradio", "Człowiek", {"checked": False}),
+    ("menuitemradio", "Komputer: łatwy", {"checked": False}),
+    ("menuitemradio", "Komputer: średni", {"checked": True}),
+    ("menuitemradio", "Komputer: trudny", {"checked": False}),
+    ("menuitem", "Niebieski – W A S D", {"expanded": False}),
+]
 
 
 def only_in_browsers(game):
@@ -99,6 +108,8 @@ class Board(unittest.TestCase):
             readable("menu, a disabled item marked")
             game.key("Down", "Down", "Right")
             readable("submenu")
+            game.key("Right", "Right")
+            readable("players' submenu")
             game.key("Escape", "Escape")
             game.point(*(v - 1 for v in game.size))  # away from the menu
             game.key("alt+p", "Down", "Return")
@@ -115,12 +126,18 @@ class Board(unittest.TestCase):
             # The shortcut the page shows for "Nowa gra" is one a browser hands to it.
             self.assertEqual(game.display.evaluate(
                 "document.querySelector('#mnunowagra .shortcut').textContent"), "F2")
-            for role, name, states in MENU_ITEMS:
-                with self.subTest(name=name):
-                    found = game.display.accessible(role, name)
-                    self.assertEqual(len(found), 1, found)
-                    for state, value in states.items():
-                        self.assertEqual(bool(found[0].get(state)), value, state)
+            self.assert_items(game, MENU_ITEMS)
+            game.key("Escape", "Escape", "alt+g", "Right", "Down", "Down", "Return")
+            game.key("alt+g", "Right")
+            self.assert_items(game, PLAYERS_ITEMS)
+
+    def assert_items(self, game, items):
+        for role, name, states in items:
+            with self.subTest(name=name):
+                found = game.display.accessible(role, name)
+                self.assertEqual(len(found), 1, found)
+                for state, value in states.items():
+                    self.assertEqual(bool(found[0].get(state)), value, state)
 
     def test_the_keyboard_focus_shows_wherever_tab_takes_it(self):
         with Game() as game:
@@ -128,8 +145,10 @@ class Board(unittest.TestCase):
             focus = ("[document.activeElement.id, document.hasFocus(),"
                      " getComputedStyle(document.activeElement).outlineStyle]")
             self.assertEqual(game.display.evaluate(focus)[0], "board")
-            for expected in ("mnuplik", "board"):
-                game.key("Tab")
+            # The menu bar is one stop; the arrows move along it.
+            for key, expected in (("Tab", "mnuplik"), ("Right", "mnugracze"), ("Tab", "board"),
+                                  ("Tab", "mnugracze"), ("Left", "mnuplik")):
+                game.key(key)
                 element, window_focused, outline = game.display.evaluate(focus)
                 self.assertEqual(element, expected)
                 # A headless Firefox window never has the system's focus, and then nothing in

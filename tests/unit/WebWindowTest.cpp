@@ -49,6 +49,7 @@ void paintCell(int, int, int, int) {}
 void setCounter(int, const char*) {}
 void setCountdown(const char*, bool) {}
 void setMenu(int, bool, bool) {}
+void setSeat(int, int) {}
 void showGameOver(const char*, const char*) {}
 void timerFired(int, double, double) {}
 
@@ -91,5 +92,24 @@ TEST(WebWindow, AHiddenPageTakesUpItsTimersWhereTheyWere) {
         EXPECT_EQ(window.countdownCaption(), c.countdownAfter);
         EXPECT_EQ(window.timerEnabled(Timer::Timer1), c.tickingAfter);
         EXPECT_GT(fakePage.wakeAt, fakePage.clock); // and the next one is armed
+    }
+}
+
+// With the computer on both sides the page's game plays itself, round after round: the
+// computers act after the timer events that the page's wake-ups fire.
+TEST(WebWindow, TwoComputersPlayRoundAfterRound) {
+    fakePage = {};
+    WebWindow window(1000.0 / 60);
+    window.command(WebWindow::Command::Speed4);
+    window.choosePlayer(Player::One, opponent::Level::Easy);
+    window.choosePlayer(Player::Two, opponent::Level::Hard);
+    window.command(WebWindow::Command::NowaGra);
+    const auto rounds = [&] {
+        return std::stoi(window.counterCaption(Player::One)) +
+               std::stoi(window.counterCaption(Player::Two));
+    };
+    for (double until = 100; rounds() < 2; until += 100) {
+        runUntil(window, until);
+        ASSERT_LT(until, 240'000) << "the rounds did not end";
     }
 }

@@ -19,9 +19,11 @@ const WindowShortcuts = [
   { code: 'KeyN', modifiers: ModifierBits.Control, action: 'nowaGra' },
   { code: 'KeyP', modifiers: ModifierBits.Control, action: 'pauza' },
   { code: 'KeyK', modifiers: ModifierBits.Control, action: 'quit' },
-  { code: 'KeyP', modifiers: ModifierBits.Alt, action: 'menu' },
-  { code: 'KeyP', modifiers: ModifierBits.Alt | ModifierBits.Shift, action: 'menu' },
-  { key: 'F10', modifiers: 0, action: 'menu' },
+  { code: 'KeyP', modifiers: ModifierBits.Alt, action: 'menu', menu: 0 },
+  { code: 'KeyP', modifiers: ModifierBits.Alt | ModifierBits.Shift, action: 'menu', menu: 0 },
+  { code: 'KeyG', modifiers: ModifierBits.Alt, action: 'menu', menu: 1 },
+  { code: 'KeyG', modifiers: ModifierBits.Alt | ModifierBits.Shift, action: 'menu', menu: 1 },
+  { key: 'F10', modifiers: 0, action: 'menu', menu: 0 },
 ];
 
 // Letters count by key position, so that the shortcuts work on any layout.
@@ -30,9 +32,8 @@ function windowShortcut(event) {
     return null;
   }
   const mask = modifierMask(event);
-  const found = WindowShortcuts.find((shortcut) => shortcut.modifiers === mask &&
-      (shortcut.key ? shortcut.key === event.key : shortcut.code === event.code));
-  return found ? found.action : null;
+  return WindowShortcuts.find((shortcut) => shortcut.modifiers === mask &&
+      (shortcut.key ? shortcut.key === event.key : shortcut.code === event.code)) || null;
 }
 
 // The numbers of the game's NamedKey and KeyPosition.
@@ -81,11 +82,11 @@ class KeyMapping {
     const shortcut = windowShortcut(event);
     if (shortcut) {
       event.preventDefault();
-      if (shortcut === 'menu') {
-        menu.toggle();
+      if (shortcut.action === 'menu') {
+        menu.toggle(shortcut.menu);
       } else {
         menu.close();
-        this.window.run(shortcut);
+        this.window.run(shortcut.action);
       }
       return;
     }
@@ -93,9 +94,7 @@ class KeyMapping {
       menu.key(event);
       return;
     }
-    if (document.activeElement === menu.button && ['Enter', ' ', 'ArrowDown'].includes(event.key)) {
-      event.preventDefault();
-      menu.open();
+    if (menu.buttonKey(event)) {
       return;
     }
     if (event.key === 'Tab' && document.activeElement === board) {

@@ -18,8 +18,8 @@ class MainWindow {
     this.boardView = new BoardView(this.board);
     this.layout = new WindowLayout({ window: this.element, help: $('help') },
                                    this.boardView, this.listeners, this.stats);
-    this.menu = new MenuBar({ button: $('mnuplik'), menu: $('menu-plik'),
-                              speedItem: $('mnupredkoscgry'), speedMenu: $('menu-speed') },
+    this.menu = new MenuBar({ menus: [{ button: $('mnuplik'), menu: $('menu-plik') },
+                                      { button: $('mnugracze'), menu: $('menu-gracze') }] },
                             this, this.listeners);
     this.dialog = new GameOverDialog({ frame: $('dialog-frame'), client: $('frmKoniecgry'),
                                        veil: $('veil'), link: $('Label3'), zamknij: $('cmdkoniec'),
@@ -75,6 +75,11 @@ class MainWindow {
       },
       setMenu: (item, enabled, checked) =>
         this.menu.setItem(document.querySelector(`[data-item="${item}"]`), enabled, checked),
+      setSeat: (player, choice) => {
+        for (const item of document.querySelectorAll(`[data-player="${player}"]`)) {
+          item.setAttribute('aria-checked', String(Number(item.dataset.choice) === choice));
+        }
+      },
       showGameOver: (counter1, counter2) => {
         this.menu.close();
         this.game('focus_lost');
@@ -109,6 +114,8 @@ class MainWindow {
   choose(item) {
     if (item.dataset.command === 'quit') {
       this.quit();
+    } else if (item.dataset.player) {
+      this.game('choose_player', Number(item.dataset.player), Number(item.dataset.choice));
     } else {
       this.game('command', Number(item.dataset.command));
     }

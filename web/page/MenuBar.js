@@ -1,44 +1,52 @@
 // SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The menu "Plik" and its submenu "Prędkość gry", by keyboard and by pointer.
+// The menu bar: "Plik" with its submenu "Prędkość gry", and "Gracze" with a submenu for each
+// player; by keyboard and by pointer, as a desktop window's menu bar works. The bar is one stop
+// of the Tab key: the arrows move between its buttons, and between its open menus.
 class MenuBar {
+  // `elements.menus`: each top-level menu as { button, menu }, in the bar's order.
   // `window.menuOpened()`: the board has lost the keyboard; `window.menuClosed()`: it may take
   // it back; `window.choose(item)`: an enabled command item was chosen.
   constructor(elements, window, listeners) {
-    this.button = elements.button;
-    this.menu = elements.menu;
-    this.speedItem = elements.speedItem;
-    this.speedMenu = elements.speedMenu;
+    this.menus = elements.menus;
     this.window = window;
     this.listeners = listeners;
+    this.current = null; // the index of the open menu
   }
 
   start() {
     const on = (target, type, handler) => this.listeners.on(target, type, handler);
-    on(this.button, 'mousedown', (event) => {
-      event.preventDefault();
-      if (this.isOpen() || !this.window.dialog.isOpen()) {
-        this.toggle();
-      }
-    });
-    on(this.menu, 'mouseover', (event) => {
-      const item = event.target.closest('[role^="menuitem"]');
-      if (!item) {
-        return;
-      }
-      this.mark(item);
-      if (item === this.speedItem) {
-        this.openSubmenu(false);
-      } else if (item.parentElement === this.menu) {
-        this.closeSubmenu();
-      }
-    });
-    on(this.menu, 'click', (event) => {
-      const item = event.target.closest('[role^="menuitem"]');
-      if (item) {
-        this.activate(item);
-      }
+    this.menus.forEach(({ button, menu }, index) => {
+      on(button, 'mousedown', (event) => {
+        event.preventDefault();
+        if (this.isOpen() || !this.window.dialog.isOpen()) {
+          this.toggle(index);
+        }
+      });
+      // With a menu open, the pointer opens whichever menu of the bar it moves onto.
+      on(button, 'mouseover', () => {
+        if (this.isOpen() && this.current !== index) {
+          this.open(index);
+        }
+      });
+      on(menu, 'mouseover', (event) => {
+        const item = event.target.closest('[role^="menuitem"]');
+        if (!item) {
+          return;
+        }
+        this.mark(item);
+        this.closeSubmenus(item.parentElement, item);
+        if (MenuBar.submenu(item)) {
+          this.openSubmenu(item, false);
+        }
+      });
+      on(menu, 'click', (event) => {
+        const item = event.target.closest('[role^="menuitem"]');
+        if (item) {
+          this.activate(item);
+        }
+      });
     });
     on(document, 'mousedown', (event) => {
       if (this.isOpen() && !event.target.closest('.menubar')) {
@@ -48,36 +56,91 @@ class MenuBar {
   }
 
   isOpen() {
-    return !this.menu.hidden;
+    return this.current !== null;
   }
 
-  toggle() {
-    if (this.isOpen()) {
+  // The bar's button that Tab stops at.
+  get button() {
+    return this.menus.find(({ button }) => button.tabIndex === 0).button;
+  }
+
+  // Opens the menu, or closes it when it is the open one.
+  toggle(index = 0) {
+    if (this.current === index) {
       this.close();
     } else {
-      this.open();
+      this.open(index);
     }
   }
 
-  open() {
-    if (this.isOpen()) {
+  open(index = 0) {
+    if (this.current === index) {
       return;
     }
-    this.menu.hidden = false;
-    this.button.setAttribute('aria-expanded', 'true');
-    this.window.menuOpened();
-    this.mark(MenuBar.items(this.menu).find(MenuBar.isEnabled));
+    const wasOpen = this.isOpen();
+    if (wasOpen) {
+      this.hide(this.current);
+    }
+    const { button, menu } = this.menus[index];
+    menu.style.left = `${button.offsetLeft}px`;
+    menu.hidden = false;
+    button.setAttribute('aria-expanded', 'true');
+    this.current = index;
+    this.rove(index);
+    if (!wasOpen) {
+      this.window.menuOpened();
+    }
+    this.mark(MenuBar.items(menu).find(MenuBar.isEnabled));
   }
 
   close() {
     if (!this.isOpen()) {
       return;
     }
-    this.closeSubmenu();
-    this.unmark();
-    this.menu.hidden = true;
-    this.button.setAttribute('aria-expanded', 'false');
+    this.hide(this.current);
+    this.current = null;
     this.window.menuClosed();
+  }
+
+  hide(index) {
+    const { button, menu } = this.menus[index];
+    this.closeSubmenus(menu);
+    this.unmark();
+    menu.hidden = true;
+    button.setAttribute('aria-expanded', 'false');
+  }
+
+  // Only the button last used stays in the Tab order.
+  rove(index) {
+    this.menus.forEach(({ button }, at) => {
+      button.tabIndex = at === index ? 0 : -1;
+    });
+  }
+
+  // Keys on a focused button of the bar while no menu is open: open its menu, or go to the
+  // next button. Returns whether the key was the bar's.
+  buttonKey(event) {
+    const at = this.menus.findIndex(({ button }) => button === document.activeElement);
+    if (at < 0) {
+      return false;
+    }
+    if (['Enter', ' ', 'ArrowDown'].includes(event.key)) {
+      event.preventDefault();
+      this.open(at);
+      return true;
+    }
+    if (event.key === 'ArrowRight' || event.key === 'ArrowLeft') {
+      event.preventDefault();
+      const next = this.neighbour(at, event.key === 'ArrowRight' ? 1 : -1);
+      this.rove(next);
+      this.menus[next].button.focus();
+      return true;
+    }
+    return false;
+  }
+
+  neighbour(index, by) {
+    return (index + by + this.menus.length) % this.menus.length;
   }
 
   // Shows the item's state: enabled, and checked.
@@ -95,30 +158,40 @@ class MenuBar {
   }
 
   unmark() {
-    for (const other of this.menu.querySelectorAll('.current')) {
-      other.classList.remove('current');
+    for (const top of this.menus) {
+      for (const other of top.menu.querySelectorAll('.current')) {
+        other.classList.remove('current');
+      }
     }
   }
 
-  openSubmenu(markFirst) {
-    this.speedMenu.hidden = false;
-    this.speedItem.setAttribute('aria-expanded', 'true');
+  openSubmenu(item, markFirst) {
+    const submenu = MenuBar.submenu(item);
+    submenu.hidden = false;
+    item.setAttribute('aria-expanded', 'true');
     if (markFirst) {
-      this.mark(MenuBar.items(this.speedMenu).find(MenuBar.isEnabled));
+      this.mark(MenuBar.items(submenu).find(MenuBar.isEnabled));
     }
   }
 
-  closeSubmenu() {
-    this.speedMenu.hidden = true;
-    this.speedItem.setAttribute('aria-expanded', 'false');
+  // Closes the open submenus of a menu, but the one of `keep`.
+  closeSubmenus(menu, keep = null) {
+    for (const item of MenuBar.items(menu)) {
+      const submenu = MenuBar.submenu(item);
+      if (submenu && item !== keep) {
+        this.closeSubmenus(submenu);
+        submenu.hidden = true;
+        item.setAttribute('aria-expanded', 'false');
+      }
+    }
   }
 
   activate(item) {
     if (!MenuBar.isEnabled(item)) {
       return;
     }
-    if (item === this.speedItem) {
-      this.openSubmenu(true);
+    if (MenuBar.submenu(item)) {
+      this.openSubmenu(item, true);
       return;
     }
     this.close();
@@ -135,8 +208,10 @@ class MenuBar {
   key(event) {
     // The marked item, not the focused one: a page without the window's focus may not move
     // the focus at all.
-    const current = this.menu.querySelector('.current') || MenuBar.items(this.menu)[0];
-    const menu = current.closest('[role="menu"]') || this.menu;
+    const top = this.menus[this.current].menu;
+    const current = top.querySelector('.current') || MenuBar.items(top)[0];
+    const menu = current.closest('[role="menu"]') || top;
+    const parent = menu === top ? null : menu.parentElement;
     const items = MenuBar.items(menu);
     event.preventDefault();
     switch (event.key) {
@@ -153,16 +228,25 @@ class MenuBar {
         this.mark(items.filter(MenuBar.isEnabled).pop());
         break;
       case 'ArrowRight':
-        if (current === this.speedItem) {
-          this.openSubmenu(true);
+        if (MenuBar.submenu(current) && MenuBar.isEnabled(current)) {
+          this.openSubmenu(current, true);
+        } else {
+          this.open(this.neighbour(this.current, 1));
         }
         break;
       case 'ArrowLeft':
+        if (parent) {
+          this.closeSubmenus(parent.parentElement);
+          this.mark(parent);
+        } else {
+          this.open(this.neighbour(this.current, -1));
+        }
+        break;
       case 'Escape':
-        if (menu === this.speedMenu) {
-          this.closeSubmenu();
-          this.mark(this.speedItem);
-        } else if (event.key === 'Escape') {
+        if (parent) {
+          this.closeSubmenus(parent.parentElement);
+          this.mark(parent);
+        } else {
           this.close();
         }
         break;
@@ -181,6 +265,10 @@ class MenuBar {
 
   static items(menu) {
     return [...menu.children].filter((el) => el.getAttribute('role').startsWith('menuitem'));
+  }
+
+  static submenu(item) {
+    return item.querySelector(':scope > [role="menu"]');
   }
 
   static isEnabled(item) {
