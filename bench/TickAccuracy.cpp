@@ -7,13 +7,16 @@
 // move can be read back from the X server.
 //
 // Two scripted players run serpentines through their own halves of the board, so that a
-// round lasts longer than the measurement and the ticks never pause for a countdown.
+// round lasts longer than the measurement and the ticks never pause for a countdown. A last run
+// lets the computer play both sides at its hardest level instead, countdowns and all, to show
+// what its thinking after every timer event costs the ticks.
 #include "BenchSupport.h"
 #include "Board.h"
 #include "BoardView.h"
 #include "KeyCodes.h"
 #include "MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -38,6 +41,7 @@ struct Level {
     const char* caption;
     int normal;
     int fast;
+    bool computers = false;
 };
 
 struct Measurement {
@@ -105,6 +109,11 @@ Measurement play(const Level& level, int seconds) {
 
     PaintMeter meter(result);
     window.boardView()->installEventFilter(&meter);
+    if (level.computers) {
+        for (const char* hard : {"mnugracz1(3)", "mnugracz2(3)"}) {
+            window.findChild<QAction*>(QString::fromLatin1(hard))->trigger();
+        }
+    }
 
     QEventLoop loop;
     QElapsedTimer clock;
@@ -127,8 +136,10 @@ Measurement play(const Level& level, int seconds) {
             break;
         case Timer::Timer1:
             result.normalLateness.push_back(lateness());
-            steer(game, Player::One);
-            steer(game, Player::Two);
+            if (!level.computers) {
+                steer(game, Player::One);
+                steer(game, Player::Two);
+            }
             break;
         case Timer::Timer2:
             result.fastLateness.push_back(lateness());
@@ -168,7 +179,9 @@ int main(int argc, char* argv[]) {
     const int seconds = bench::countOption(argc, argv, "--seconds", 10);
     QApplication app(argc, argv);
 
-    const Level levels[] = {{4, "B. Szybko", 50, 20}, {3, "Szybko", 200, 50}};
+    const Level levels[] = {{4, "B. Szybko", 50, 20},
+                            {3, "Szybko", 200, 50},
+                            {4, "B. Szybko, the computer on both sides (trudny)", 50, 20, true}};
     for (const Level& level : levels) {
         const Measurement m = play(level, seconds);
         std::printf("\n%s, %d s of play, %d crash%s\n", level.caption, seconds, m.crashes,

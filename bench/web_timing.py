@@ -147,9 +147,12 @@ def wait_for(browser, expression, timeout):
     raise TimeoutError(expression)
 
 
-def ticks(browser, seconds):
+def ticks(browser, seconds, computers=False):
+    """Tick lateness at "B. Szybko": with two scripted serpentines, or with the computer
+    playing both sides at "trudny", countdowns and all."""
     browser.navigate(browser.url)
-    browser.evaluate(SERPENTINES)
+    browser.evaluate("Module._zirvel_choose_player(1, 3); Module._zirvel_choose_player(2, 3)"
+                     if computers else SERPENTINES)
     browser.evaluate(f"Module._zirvel_command({SPEED_COMMAND + 3});"
                      f" Module._zirvel_command({NOWA_GRA}); Module.page.stats.recording = true")
     time.sleep(2.8 + 0.5 + seconds + 0.3)
@@ -233,6 +236,18 @@ def fast_tick(browser, page):
     return float(line.split(":")[1].split()[0])
 
 
+def opponent_cost(browser, page):
+    """The computer player's decision cost per level in WebAssembly: (p50, p99) in µs."""
+    browser.navigate(Path(page).resolve().as_uri(), ready="true")
+    wait_for(browser, "window.Module && Module.output && Module.output.length >= 3", 180)
+    costs = {}
+    for line in browser.evaluate("Module.output"):
+        level, figures = line.removeprefix("decision ").split(": ", 1)
+        p50, p99 = (float(part.split()[1]) for part in figures.split(", ")[:2])
+        costs[level] = (p50, p99)
+    return costs
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--web-build", default="build-web")
@@ -265,6 +280,11 @@ def main():
                 wasm_ns = fast_tick(browser, Path(args.web_build) / "zirvel2_fast_tick_cost.html")
                 print(f"  fast tick in the rules: {wasm_ns / 1000:.2f} µs in WebAssembly, "
                       f"{native_ns / 1000:.2f} µs native: {wasm_ns / native_ns:.2f}x (goal <= 2x)")
+                costs = opponent_cost(browser, Path(args.web_build) / "zirvel2_opponent_cost.html")
+                for level, (p50, p99) in costs.items():
+                    goal = " (goal p99 <= 2000 µs)" if level == "trudny" else ""
+                    print(f"  the computer's decision, {level}: p50 {p50:.0f} µs, "
+                          f"p99 {p99:.0f} µs in WebAssembly{goal}")
                 print(f"  navigation to the first painted board from disk: "
                       f"{first_board(browser, args.runs):.0f} ms (median of {args.runs}, "
                       "goal <= 300 ms)")
@@ -288,6 +308,11 @@ def main():
                     print(f"  tick lateness, {name}: p50 {percentile(values, 0.5):.2f} ms, "
                           f"p99 {percentile(values, 0.99):.2f} ms, max {max(values):.2f} ms "
                           "(goal p99 <= 4 ms)")
+                lateness = ticks(browser, args.seconds, computers=True)
+                for name, values in (("normal", lateness[0]), ("fast", lateness[1])):
+                    print(f"  tick lateness with the computer on both sides (trudny), {name}: "
+                          f"p50 {percentile(values, 0.5):.2f} ms, p99 "
+                          f"{percentile(values, 0.99):.2f} ms, max {max(values):.2f} ms")
                 print("  last cell before a crash on screen, from the paint of the move to the "
                       f"paint of the next round's board, {args.crashes} crashes a level:")
                 refresh = browser.evaluate("Module.page.stats.refreshInterval") or 1000 / 60

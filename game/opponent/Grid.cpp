@@ -74,18 +74,16 @@ Grid Grid::around(const Grid& from) const {
 
 namespace {
 
-// Spreads each cell of `seeds` along its run of `free` cells in one row, both ways, doubling the
-// reach at each step.
+// Spreads each cell of `seeds` along its run of `free` cells in one row, both ways. Upwards a
+// carry does it at once: adding a seed to its run clears the run from the seed up. Downwards
+// the reach doubles at each step.
 std::uint64_t fillRun(std::uint64_t seeds, std::uint64_t free) {
-    std::uint64_t up = seeds;
+    const std::uint64_t up = (((free + seeds) ^ free) & free) | seeds;
     std::uint64_t down = seeds;
-    std::uint64_t upOpen = free;
-    std::uint64_t downOpen = free;
-    for (int shift = 1; shift < 64; shift *= 2) {
-        up |= upOpen & (up << shift);
-        upOpen &= upOpen << shift;
-        down |= downOpen & (down >> shift);
-        downOpen &= downOpen >> shift;
+    std::uint64_t open = free;
+    for (int shift = 1; shift < board::Columns; shift *= 2) {
+        down |= open & (down >> shift);
+        open &= open >> shift;
     }
     return up | down;
 }
