@@ -147,6 +147,21 @@ class Play(unittest.TestCase):
             self.assertEqual([later.region(c) for c in (COUNTER_1, COUNTER_2)], [zero, zero])
             self.assertLessEqual(count(later, P1_TRAIL) - fast, 5)
 
+    def test_shift_held_into_another_window_is_no_turbo_once_the_page_is_back(self):
+        only_in_browsers()
+        with Game() as game:
+            page = game.display
+            game.key(NEW_GAME, "Left")
+            started = time.monotonic()
+            # Player 1 holds Shift, clicks into another window and lets go of it there.
+            page.key_down("Shift_R")
+            page.leave_window(True)
+            page.leave_window(False)
+            # In 0.6 s the normal tick makes three moves, turbo twelve.
+            time.sleep(started + COUNTDOWN_SECONDS + 0.6 - time.monotonic())
+            self.assertLessEqual(count(game.screen(), P1_TRAIL), 6)
+            page.key_up("Shift_R")
+
     def test_turbo_keys_held_through_a_crash_keep_both_players_in_turbo(self):
         with Game() as game:
             game.key(NEW_GAME)
