@@ -3,18 +3,15 @@
 
 #include "PadReader.h"
 
-#include <QDir>
-#include <QFileSystemWatcher>
-#include <QSocketNotifier>
+#include "DeviceWatch.h"
+
 #include <QThread>
-#include <QTimer>
 #include <SDL.h>
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <unistd.h>
 
 using namespace zirvel;
 
@@ -23,11 +20,6 @@ namespace {
 // Where a new input device shows, and where that folder shows on a system that has none yet.
 const QString InputDevices = QStringLiteral("/dev/input");
 const QString Devices = QStringLiteral("/dev");
-
-// After a device node comes or goes, the system takes a moment to set it up and to give it to
-// the user, and SDL sees it only then: reads go on every 100 ms for three seconds.
-constexpr int SettlingInterval = 100;
-constexpr int SettlingReads = 30;
 
 struct ButtonBit {
     SDL_GameControllerButton button;
@@ -63,10 +55,6 @@ float normalised(std::int16_t value) {
 struct PadReader::Pad {
     SDL_GameController* controller = nullptr;
     PadSnapshot state;
-    // The reader's own handle on the device node: the kernel gives it a copy of every input
-    // event, which only wakes the reader; SDL reads its own.
-    int fd = -1;
-    QSocketNotifier* input = nullptr;
 };
 
 PadReader::PadReader(Pads& pads, QObject* parent)
@@ -83,15 +71,8 @@ PadReader::PadReader(Pads& pads, QObject* parent)
     }
     running_ = true;
     SDL_AddEventWatch(&PadReader::eventQueued, this);
-    settling_ = new QTimer(this);
-    settling_->setInterval(SettlingInterval);
-    connect(settling_, &QTimer::timeout, this, [this] {
-        if (--settlingReads_ <= 0) {
-            settling_->stop();
-        }
-        read();
-    });
-    watchDevices();
+    devices_ = new DeviceWatch(InputDevices, Devices, this);
+    connect(devices_, &DeviceWatch::wake, this, &PadReader::read);
     // Pads connected before SDL started here, in case another part of the process had
     // started it already and their notices have gone.
     for (int index = 0; index < SDL_NumJoysticks(); ++index) {
@@ -110,10 +91,6 @@ PadReader::~PadReader() {
     }
     SDL_DelEventWatch(&PadReader::eventQueued, this);
     for (auto& [id, pad] : open_) {
-        delete pad->input;
-        if (pad->fd >= 0) {
-            ::close(pad->fd);
-        }
         SDL_GameControllerClose(pad->controller);
     }
     SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
@@ -212,7 +189,7 @@ void PadReader::open(int deviceIndex) {
     }
     auto pad = std::make_unique<Pad>();
     pad->controller = controller;
-    watchInput(id, *pad, SDL_GameControllerPath(controller));
+    watchInput(id, SDL_GameControllerPath(controller));
     open_.emplace(id, std::move(pad));
     pads_.connect(id);
 }
@@ -222,61 +199,24 @@ void PadReader::close(int instanceId) {
     if (found == open_.end()) {
         return;
     }
-    Pad& pad = *found->second;
-    if (pad.input != nullptr) {
-        // This may run from the notifier's own signal.
-        pad.input->setEnabled(false);
-        pad.input->deleteLater();
-    }
-    if (pad.fd >= 0) {
-        ::close(pad.fd);
-    }
-    SDL_GameControllerClose(pad.controller);
+    devices_->unwatch(instanceId);
+    SDL_GameControllerClose(found->second->controller);
     open_.erase(found);
     pads_.disconnect(instanceId);
 }
 
 // SDL's virtual pads have no device node; whoever drives them makes SDL queue their events.
-void PadReader::watchInput(int instanceId, Pad& pad, const char* path) {
+// The reader's own handle on a pad's node only wakes the reader; SDL reads its own.
+void PadReader::watchInput(int instanceId, const char* path) {
     if (path == nullptr || !QByteArray(path).startsWith("/dev/")) {
         return;
     }
-    pad.fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (pad.fd < 0) {
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         qWarning("Gamepad %s cannot be watched (%s): it is read only when something else wakes "
                  "the reader",
                  path, strerror(errno));
         return;
     }
-    pad.input = new QSocketNotifier(pad.fd, QSocketNotifier::Read, this);
-    connect(pad.input, &QSocketNotifier::activated, this, [this, instanceId] {
-        Pad& watched = *open_.at(instanceId);
-        std::array<char, 1024> discarded;
-        ssize_t got = 0;
-        while ((got = ::read(watched.fd, discarded.data(), discarded.size())) > 0 ||
-               (got < 0 && errno == EINTR)) {
-        }
-        // A device that has gone reads as an error for ever: SDL reports it removed on one of
-        // the reads the change in the device folder starts.
-        if (got == 0 || errno != EAGAIN) {
-            watched.input->setEnabled(false);
-        }
-        read();
-    });
-}
-
-void PadReader::watchDevices() {
-    devices_ = new QFileSystemWatcher(this);
-    devices_->addPath(QDir(InputDevices).exists() ? InputDevices : Devices);
-    connect(devices_, &QFileSystemWatcher::directoryChanged, this, &PadReader::devicesChanged);
-}
-
-void PadReader::devicesChanged() {
-    if (!devices_->directories().contains(InputDevices) && QDir(InputDevices).exists()) {
-        devices_->removePaths(devices_->directories());
-        devices_->addPath(InputDevices);
-    }
-    settlingReads_ = SettlingReads;
-    settling_->start();
-    read();
+    devices_->watchInput(instanceId, fd);
 }

@@ -10,8 +10,7 @@
 #include <map>
 #include <memory>
 
-class QFileSystemWatcher;
-class QTimer;
+class DeviceWatch;
 union SDL_Event;
 
 // Reads the game controllers SDL knows, on the toolkit's event loop, and hands their states to
@@ -47,16 +46,12 @@ private:
     void open(int deviceIndex);
     void close(int instanceId);
     void update(int instanceId, const zirvel::PadSnapshot& state, quint32 timestamp);
-    void watchInput(int instanceId, Pad& pad, const char* path);
-    void watchDevices();
-    void devicesChanged();
+    void watchInput(int instanceId, const char* path);
 
     zirvel::Pads& pads_;
     bool running_ = false;
     bool reading_ = false;
     std::atomic<bool> readAsked_{false};
     std::map<int, std::unique_ptr<Pad>> open_;
-    QFileSystemWatcher* devices_ = nullptr;
-    QTimer* settling_ = nullptr;
-    int settlingReads_ = 0;
+    DeviceWatch* devices_ = nullptr;
 };

@@ -258,12 +258,19 @@ class Browser:
         self.add_preload(PAD_STAND_INS)
         self.navigate(self.url)
 
-    def pad(self, index, buttons=None, stick=None, connected=True):
+    def pad(self, index, buttons=None, stick=None, connected=True, right_stick=None):
         """Connects or disconnects stand-in pad `index`, or changes what it holds: `buttons`
-        maps the standard mapping's button numbers to how far they are pressed, `stick` is
-        the left stick's x and y."""
+        maps the standard mapping's button numbers to how far they are pressed, `stick` and
+        `right_stick` are the two sticks' x and y."""
         self.evaluate(f"zirvel2Pads.set({index}, {json.dumps(connected)},"
-                      f" {json.dumps(buttons or {})}, {json.dumps(stick)})")
+                      f" {json.dumps(buttons or {})}, {json.dumps(stick)},"
+                      f" {json.dumps(right_stick)})")
+
+    def leave_window(self, left):
+        """The player clicks into another window, or back into the browser's: the events the
+        browser sends the page then. A headless browser has no other window to click into."""
+        event = "blur" if left else "focus"
+        self.evaluate(f"window.dispatchEvent(new FocusEvent('{event}'))")
 
     def text_contrasts(self):
         """Every visible text of the page: its text, and the contrast ratio of its colour
@@ -656,7 +663,7 @@ PAD_STAND_INS = """
   const pads = [];
   const button = (value) => ({ pressed: value >= 0.5, touched: value > 0, value });
   window.zirvel2Pads = {
-    set(index, connected, buttons, stick) {
+    set(index, connected, buttons, stick, rightStick) {
       if (!connected) {
         const pad = pads[index];
         pads[index] = null;
@@ -668,7 +675,8 @@ PAD_STAND_INS = """
                                    mapping: 'standard', axes: [0, 0, 0, 0],
                                    buttons: Array.from({ length: 17 }, () => button(0)) };
       pad.buttons = pad.buttons.map((old, i) => (i in buttons ? button(buttons[i]) : old));
-      if (stick) pad.axes = [stick[0], stick[1], 0, 0];
+      if (stick) pad.axes = [stick[0], stick[1], pad.axes[2], pad.axes[3]];
+      if (rightStick) pad.axes = [pad.axes[0], pad.axes[1], rightStick[0], rightStick[1]];
       pad.timestamp = performance.now();
       pads[index] = pad;
       if (fresh) window.dispatchEvent(Object.assign(new Event('gamepadconnected'), { gamepad: pad }));

@@ -89,6 +89,16 @@ class Board(unittest.TestCase):
             game.key(NEW_GAME)
             game.key("ctrl+k")
             self.assertTrue(game.display.ended(game.process, timeout=10))
+            if hasattr(game.display, "text_contrasts"):
+                # The ended page leaves every key to the browser: its own print and menu keys.
+                game.display.evaluate("window.zirvel2Keys = [];"
+                                      " addEventListener('keydown', (event) =>"
+                                      "   zirvel2Keys.push([event.key, event.defaultPrevented]))")
+                game.key("ctrl+p", "ctrl+k", "F10", "F2", "Left", "space")
+                keys = game.display.evaluate("zirvel2Keys")
+                self.assertEqual([key for key, _ in keys if key != "Control"],
+                                 ["p", "k", "F10", "F2", "ArrowLeft", " "])
+                self.assertEqual([key for key, taken in keys if taken], [])
 
     def test_every_text_of_the_page_reads_against_its_background(self):
         with Game() as game:
@@ -155,6 +165,38 @@ class Board(unittest.TestCase):
                 # it matches :focus.
                 if window_focused:
                     self.assertNotEqual(outline, "none", element)
+
+    def test_the_mouse_opens_plik_and_a_click_elsewhere_closes_it(self):
+        with Game() as game:
+            only_in_browsers(game)
+            page = game.display
+            expanded = "document.getElementById('mnuplik').getAttribute('aria-expanded')"
+            x, y, width, height = page.element_rect("#mnuplik")
+            board_x, board_y, board_width, board_height = page.element_rect("#board")
+            for point, opened in (((x + width // 2, y + height // 2), "true"),
+                                  ((board_x + board_width // 2, board_y + board_height // 2),
+                                   "false")):
+                game.click(*point)
+                self.assertEqual(page.evaluate(expanded), opened)
+
+    def test_the_board_has_the_keyboard_again_once_the_menu_has_closed(self):
+        # Closed by Escape, from the menu bar's button, by its key, and by a chosen item.
+        ways = {"Escape": ("alt+p", "Escape"), "from the button": ("Tab", "Return", "Escape"),
+                "F10": ("F10", "F10"), "Nowa gra": ("alt+p", "Return")}
+        with Game() as game:
+            only_in_browsers(game)
+            for way, keys in ways.items():
+                with self.subTest(way):
+                    game.key(*keys)
+                    self.assertEqual(game.display.evaluate(
+                        "[document.activeElement.id,"
+                        " document.getElementById('mnuplik').getAttribute('aria-expanded')]"),
+                        ["board", "false"])
+                    # Space and Down are the players' again, and open no menu.
+                    game.key("space", "Down")
+                    self.assertEqual(game.display.evaluate(
+                        "document.getElementById('mnuplik').getAttribute('aria-expanded')"),
+                        "false")
 
     def test_closing_the_window_during_a_round_exits_cleanly(self):
         for wait in (1.0, 3.5):  # during the countdown, then while the heads move

@@ -11,11 +11,18 @@ import time
 import unittest
 from pathlib import Path
 
-from harness import COUNTER_1, COUNTER_2, NEW_GAME, Game, artifact_dir
+from displays import BROWSERS
+from harness import COUNTER_1, COUNTER_2, DISPLAY, NEW_GAME, Game, artifact_dir
 
 DARK_RED = (64, 0, 0)
 # Plik > Koniec gry, once a game has enabled "Pauza".
 OPEN_GAME_OVER = ("alt+p", "Down", "Down", "Return")
+# What the page shows of the window and the game behind it: the game-over window open, the
+# menu open, a game started, the game ended.
+PAGE_STATE = ("[!document.getElementById('dialog-frame').hidden,"
+              " document.getElementById('mnuplik').getAttribute('aria-expanded') === 'true',"
+              " document.getElementById('mnupauza').getAttribute('aria-disabled') === 'false',"
+              " !document.getElementById('ended').hidden]")
 
 
 def play_until_player_1_scores(game):
@@ -93,6 +100,21 @@ class GameOver(unittest.TestCase):
                 self.assertRegex(game.display.opened_address(record, timeout=10), r"^https?://")
                 # The round went on being stopped: the counter is still the one scored.
                 self.assertEqual(game.screen().region(COUNTER_1), scored)
+
+    def test_keys_stop_at_the_window(self):
+        if DISPLAY not in BROWSERS:
+            self.skipTest("the desktop's window is modal by the toolkit's own rules")
+        with Game() as game:
+            # Before any game "Pauza" is disabled and skipped.
+            game.key("alt+p", "Down", "Return")
+            game.find_window("Koniec gry")
+            for key in (NEW_GAME, "ctrl+n", "ctrl+p", "F10", "ctrl+k", "Left", "a", "Shift_R"):
+                with self.subTest(key=key):
+                    game.key(key)
+                    self.assertEqual(game.display.evaluate(PAGE_STATE),
+                                     [True, False, False, False])
+            game.key("Escape")
+            self.assertEqual(game.display.evaluate(PAGE_STATE), [False, False, False, False])
 
     def test_link_is_underlined_exactly_while_the_pointer_is_on_it(self):
         with Game() as game:

@@ -7,8 +7,9 @@ import threading
 import time
 import unittest
 
-from harness import (COUNTER_1, COUNTER_2, NEW_GAME, P1_HEAD, P1_TRAIL, P2_HEAD, P2_TRAIL,
-                     START_LAYOUT, Game, artifact_dir)
+from harness import (BLACK, COUNTER_1, COUNTER_2, DISPLAY, NEW_GAME, P1_HEAD, P1_TRAIL,
+                     P2_HEAD, P2_TRAIL, START_LAYOUT, Game, artifact_dir)
+from displays import BROWSERS
 
 COUNTDOWN_SECONDS = 2.8
 # Plik > Prędkość gry > the level ("Pauza" is disabled and skipped).
@@ -29,6 +30,53 @@ B_SZYBKO = ("alt+p", "Down", "Down", "Right", "Down", "Down", "Down", "Return")
 
 def count(screen, colour):
     return sum(1 for c in screen.cells().values() if c == colour)
+
+
+def rows_of(screen, colours):
+    """The board's rows, from 0 at the top, that hold any of `colours`."""
+    return {(index - 1) // 40 for index, c in screen.cells().items() if c in colours}
+
+
+def only_in_browsers():
+    if DISPLAY not in BROWSERS:
+        raise unittest.SkipTest("the desktop's pads are SDL's, played through its virtual pads "
+                                "in the widget tests")
+
+
+# The standard mapping's Start and Back.
+START, BACK = 9, 8
+# "Pauza" as the menu shows it: enabled once a game has started, checked while paused.
+PAUZA_STATE = ("['aria-disabled', 'aria-checked']"
+               ".map((name) => document.getElementById('mnupauza').getAttribute(name) === 'true')")
+
+# Pads act where keys would, and give the menu's commands: each case from a fresh page with
+# stand-in pads 0 and 1 connected, its steps, and then whether a game has started and is
+# paused. A step is a pad's button pressed and let go, a pad connected or disconnected, keys,
+# or the player leaving the browser's window or coming back.
+PAD_CASES = {
+    "Start starts a game": [("press", 0, START)],
+    "Back before any game does nothing": [("press", 0, BACK)],
+    "Start, then Back pauses": [("press", 0, START), ("press", 1, BACK)],
+    "nothing behind the open menu": [("keys", "F10"), ("press", 0, START), ("keys", "Escape")],
+    "Start once the menu has closed": [("keys", "F10"), ("keys", "Escape"), ("press", 0, START)],
+    "nothing behind the game-over window": [("keys", "alt+p", "Down", "Return"),
+                                            ("press", 0, START)],
+    "Start once the game-over window has closed": [("keys", "alt+p", "Down", "Return"),
+                                                   ("keys", "Escape"), ("press", 0, START)],
+    "nothing while another window has the keyboard": [("window", True), ("press", 0, START)],
+    "Start once the window is back": [("window", True), ("window", False), ("press", 0, START)],
+    "nothing from a third pad, which waits": [("connect", 2), ("press", 2, START)],
+    "Start from the third pad once the first has gone": [("connect", 2), ("disconnect", 0),
+                                                         ("press", 2, START)],
+}
+PAD_EXPECTED = {  # (started, paused)
+    "Start starts a game": (True, False),
+    "Start, then Back pauses": (True, True),
+    "Start once the menu has closed": (True, False),
+    "Start once the game-over window has closed": (True, False),
+    "Start once the window is back": (True, False),
+    "Start from the third pad once the first has gone": (True, False),
+}
 
 
 class Play(unittest.TestCase):
@@ -107,6 +155,21 @@ class Play(unittest.TestCase):
             self.assertEqual([later.region(c) for c in (COUNTER_1, COUNTER_2)], [zero, zero])
             self.assertLessEqual(count(later, P1_TRAIL) - fast, 5)
 
+    def test_shift_held_into_another_window_is_no_turbo_once_the_page_is_back(self):
+        only_in_browsers()
+        with Game() as game:
+            page = game.display
+            game.key(NEW_GAME, "Left")
+            started = time.monotonic()
+            # Player 1 holds Shift, clicks into another window and lets go of it there.
+            page.key_down("Shift_R")
+            page.leave_window(True)
+            page.leave_window(False)
+            # In 0.6 s the normal tick makes three moves, turbo twelve.
+            time.sleep(started + COUNTDOWN_SECONDS + 0.6 - time.monotonic())
+            self.assertLessEqual(count(game.screen(), P1_TRAIL), 6)
+            page.key_up("Shift_R")
+
     def test_turbo_keys_held_through_a_crash_keep_both_players_in_turbo(self):
         with Game() as game:
             game.key(NEW_GAME)
@@ -162,6 +225,61 @@ class Play(unittest.TestCase):
             self.assertTrue(zero != screen.region(COUNTER_2), "nobody scored")
             self.assertGreaterEqual(count(screen, P1_TRAIL), 4)
             self.assertGreaterEqual(count(screen, P2_TRAIL), 4)
+
+    def test_pads_act_only_where_keys_would(self):
+        only_in_browsers()
+        with Game() as game:
+            page = game.display
+            page.install_pads()
+            for name, steps in PAD_CASES.items():
+                with self.subTest(name):
+                    page.reload()
+                    page.pad(0)
+                    page.pad(1)
+                    for step in steps:
+                        kind, *values = step
+                        if kind == "press":
+                            index, button = values
+                            page.pad(index, {button: 1})
+                            page.next_frames()
+                            page.pad(index, {button: 0})
+                        elif kind == "connect":
+                            page.pad(values[0])
+                        elif kind == "disconnect":
+                            page.pad(values[0], connected=False)
+                        elif kind == "keys":
+                            game.key(*values)
+                        else:
+                            page.leave_window(values[0])
+                        page.next_frames()
+                    disabled, checked = page.evaluate(PAUZA_STATE)
+                    self.assertEqual((not disabled, checked), PAD_EXPECTED.get(name, (False, False)))
+
+    def test_the_left_stick_steers_every_way_and_the_right_stick_nothing(self):
+        only_in_browsers()
+        with Game() as game:
+            page = game.display
+            page.install_pads()
+            page.pad(0)
+            page.pad(1)
+            page.pad(0, {START: 1})
+            started = time.monotonic()
+            # Player 1 turns left by the left stick, player 2 right; the right sticks are
+            # pushed up and back the other way the whole round.
+            page.pad(0, stick=[-0.9, 0], right_stick=[0.9, -0.9])
+            page.pad(1, stick=[0.9, 0], right_stick=[-0.9, -0.9])
+            time.sleep(started + COUNTDOWN_SECONDS + 0.3 - time.monotonic())
+            # Both left row 9 sideways; then player 1 turns down, player 2 up.
+            page.pad(0, stick=[0, 0.9])
+            page.pad(1, stick=[0, -0.9])
+            time.sleep(0.7)
+            screen = game.screen()
+            screen.save(artifact_dir() / "pads-sticks.png")
+            # Two moves down and two up at least; from the start, player 1 covers rows 9 and 10
+            # and player 2 row 9.
+            self.assertEqual((screen.cell(350), screen.cell(330)), (BLACK, BLACK))
+            self.assertGreaterEqual(max(rows_of(screen, (P1_HEAD, P1_TRAIL))), 11)
+            self.assertLessEqual(min(rows_of(screen, (P2_HEAD, P2_TRAIL))), 7)
 
     def test_a_hidden_page_stops_the_round_and_takes_it_up_without_a_burst(self):
         with Game() as game:

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <vector>
 
 using namespace zirvel;
 
@@ -92,6 +93,66 @@ TEST(WebWindow, AHiddenPageTakesUpItsTimersWhereTheyWere) {
         EXPECT_EQ(window.countdownCaption(), c.countdownAfter);
         EXPECT_EQ(window.timerEnabled(Timer::Timer1), c.tickingAfter);
         EXPECT_GT(fakePage.wakeAt, fakePage.clock); // and the next one is armed
+    }
+}
+
+// Pads as the page hands them over: Start gives "Nowa gra" and Back "Pauza", with the menu's
+// enabled states; a pad that waits gives nothing until one that plays has gone.
+TEST(WebWindow, PadsGiveTheMenuCommandsAndHandOverTheirPlayer) {
+    enum class Act { Connect, Disconnect, Start, Back };
+    struct Step {
+        Act act;
+        PadId pad;
+    };
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+        bool started;
+        bool paused;
+    } cases[] = {
+        {"Start", {{Act::Connect, 0}, {Act::Start, 0}}, true, false},
+        {"Back before any game", {{Act::Connect, 0}, {Act::Back, 0}}, false, false},
+        {"Start, then Back", {{Act::Connect, 0}, {Act::Start, 0}, {Act::Back, 0}}, true, true},
+        {"a second pad", {{Act::Connect, 0}, {Act::Connect, 1}, {Act::Start, 1}}, true, false},
+        {"a third pad, which waits",
+         {{Act::Connect, 0}, {Act::Connect, 1}, {Act::Connect, 2}, {Act::Start, 2}},
+         false,
+         false},
+        {"a third pad, once the first has gone",
+         {{Act::Connect, 0},
+          {Act::Connect, 1},
+          {Act::Connect, 2},
+          {Act::Disconnect, 0},
+          {Act::Start, 2}},
+         true,
+         false},
+        {"a pad that has gone",
+         {{Act::Connect, 0}, {Act::Disconnect, 0}, {Act::Start, 0}},
+         false,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fakePage = {};
+        WebWindow window(1000.0 / 60);
+        for (const Step& step : c.steps) {
+            switch (step.act) {
+            case Act::Connect:
+                window.padConnected(step.pad);
+                break;
+            case Act::Disconnect:
+                window.padDisconnected(step.pad);
+                break;
+            case Act::Start:
+            case Act::Back:
+                window.padChanged(step.pad,
+                                  {step.act == Act::Start ? padButtons::Start : padButtons::Back});
+                window.padChanged(step.pad, {});
+                break;
+            }
+        }
+        EXPECT_EQ(window.menuEnabled(MenuItem::Pauza), c.started);
+        EXPECT_EQ(window.menuChecked(MenuItem::Pauza), c.paused);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 
 #include "BoardView.h"
+#include "DeviceWatch.h"
 #include "KeyCodes.h"
 #include "KeyMapping.h"
 #include "VirtualPad.h"
@@ -15,10 +16,13 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
+#include <fcntl.h>
 #include <functional>
+#include <unistd.h>
 #include <vector>
 
 using namespace zirvel;
@@ -392,6 +396,19 @@ private slots:
         blue.axis(SDL_CONTROLLER_AXIS_LEFTX, 32767);
         QTRY_COMPARE(state.Kierunek1, 4);
         QTRY_COMPARE(state.Kierunek2, 60);
+        // The left stick steers up and down too; the right stick steers nothing.
+        blue.axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
+        blue.axis(SDL_CONTROLLER_AXIS_LEFTY, 32767);
+        red.axis(SDL_CONTROLLER_AXIS_LEFTY, -32768);
+        QTRY_COMPARE(state.Kierunek2, 20);
+        QTRY_COMPARE(state.Kierunek1, 8);
+        qsizetype before = handled.count();
+        red.axis(SDL_CONTROLLER_AXIS_LEFTY, 0);
+        red.axis(SDL_CONTROLLER_AXIS_RIGHTX, 32767);
+        red.axis(SDL_CONTROLLER_AXIS_RIGHTY, 32767);
+        red.click(SDL_CONTROLLER_BUTTON_A);
+        QTRY_COMPARE(handled.count(), before + 3);
+        QCOMPARE(state.Kierunek1, 8);
 
         red.button(SDL_CONTROLLER_BUTTON_A, true);
         blue.axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
@@ -422,13 +439,78 @@ private slots:
 
         // Without the keyboard the board hears no pad either.
         board()->clearFocus();
-        const qsizetype before = handled.count();
+        before = handled.count();
         red.click(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
         QTRY_COMPARE(handled.count(), before + 2);
         QCOMPARE(state.Kierunek1, 8);
         board()->setFocus();
         red.click(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
         QTRY_COMPARE(state.Kierunek1, 4);
+    }
+
+    // The pads' device watch, on stand-ins for a pad's device node. A node with input wakes the
+    // reader once, and again at its next input; a node that has gone reads as its end, or as an
+    // error, for ever, and wakes the reader once, not over and over.
+    void deviceWatchWakesOnceForEachInput() {
+        QTemporaryDir folder;
+        const auto quiet = [] {
+            for (int round = 0; round < 10; ++round) {
+                QCoreApplication::processEvents();
+            }
+        };
+        const char report[24] = {};
+        const auto send = [&](int fd) {
+            QCOMPARE(::write(fd, report, sizeof report), ssize_t(sizeof report));
+        };
+        enum class Node { Reports, PulledOut, Fails };
+        for (Node node : {Node::Reports, Node::PulledOut, Node::Fails}) {
+            DeviceWatch watch(folder.path(), folder.path());
+            QSignalSpy wakes(&watch, &DeviceWatch::wake);
+            int ends[2] = {-1, -1};
+            QCOMPARE(::pipe2(ends, O_NONBLOCK | O_CLOEXEC), 0);
+            if (node == Node::Fails) {
+                // A folder reads only as an error, and always has something to read.
+                ::close(ends[0]);
+                ::close(ends[1]);
+                ends[0] = ::open(QFile::encodeName(folder.path()).constData(),
+                                 O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+                ends[1] = -1;
+            } else {
+                send(ends[1]);
+            }
+            if (node == Node::Reports) {
+                watch.watchInput(1, ends[0]);
+                QTRY_COMPARE(wakes.count(), 1);
+                quiet();
+                QCOMPARE(wakes.count(), 1);
+                send(ends[1]);
+                QTRY_COMPARE(wakes.count(), 2);
+                quiet();
+                QCOMPARE(wakes.count(), 2);
+            }
+            if (ends[1] >= 0) {
+                ::close(ends[1]); // the pad is pulled out
+            }
+            if (node != Node::Reports) {
+                watch.watchInput(1, ends[0]);
+            }
+            const qsizetype gone = node == Node::Reports ? 3 : 1;
+            QTRY_COMPARE(wakes.count(), gone);
+            quiet();
+            QCOMPARE(wakes.count(), gone);
+        }
+    }
+
+    // A pad plugged in shows as a change in the folder of devices, which may not exist yet;
+    // the wakes go on while the system sets the new device up.
+    void deviceWatchWakesWhileANewDeviceSettles() {
+        QTemporaryDir folder;
+        DeviceWatch watch(folder.filePath(QStringLiteral("input")), folder.path());
+        QSignalSpy wakes(&watch, &DeviceWatch::wake);
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("input")));
+        QTRY_VERIFY(wakes.count() >= 1);
+        const qsizetype changed = wakes.count();
+        QTRY_VERIFY(wakes.count() >= changed + 3);
     }
 
     // The board's own rendering, read back from the window's backing store: every move is on
