@@ -24,18 +24,7 @@ using opponent::Level;
 namespace {
 
 const char* name(std::optional<Level> level) {
-    if (!level) {
-        return "random";
-    }
-    switch (*level) {
-    case Level::Easy:
-        return "łatwy";
-    case Level::Medium:
-        return "średni";
-    case Level::Hard:
-        return "trudny";
-    }
-    return "";
+    return level ? opponent::levelName(*level) : "random";
 }
 
 std::unique_ptr<opponent::Strategy> strategy(std::optional<Level> level) {

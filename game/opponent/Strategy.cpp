@@ -17,6 +17,18 @@ std::unique_ptr<Strategy> makeStrategy(Level level) {
     return makeEasy();
 }
 
+const char* levelName(Level level) {
+    switch (level) {
+    case Level::Easy:
+        return "łatwy";
+    case Level::Medium:
+        return "średni";
+    case Level::Hard:
+        return "trudny";
+    }
+    return "";
+}
+
 std::vector<Heading> safeHeadings(const Screen& screen) {
     std::vector<Heading> safe;
     if (freeStep(screen.free, screen.me(), screen.ownHeading)) {

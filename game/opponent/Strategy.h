@@ -13,6 +13,9 @@ namespace zirvel::opponent {
 // The computer's levels: "łatwy", "średni", "trudny".
 enum class Level : std::uint8_t { Easy, Medium, Hard };
 
+// The level's name as the menu gives it after "Komputer: ".
+const char* levelName(Level level);
+
 // Where a player means to go next, and whether to hold turbo.
 struct Decision {
     Heading heading = Heading::Up;

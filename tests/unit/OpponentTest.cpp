@@ -17,18 +17,6 @@ using namespace zirvel::opponent;
 
 namespace {
 
-const char* name(Level level) {
-    switch (level) {
-    case Level::Easy:
-        return "łatwy";
-    case Level::Medium:
-        return "średni";
-    case Level::Hard:
-        return "trudny";
-    }
-    return "";
-}
-
 std::unique_ptr<Strategy> player(std::optional<Level> level) {
     return level ? makeStrategy(*level) : sim::makeRandomMover();
 }
@@ -98,8 +86,8 @@ TEST(Opponent, FloodsAndSplitsTheFreeCells) {
 TEST(Opponent, NeverCrashesWhileAMoveIsSafe) {
     for (Level level : {Level::Easy, Level::Medium, Level::Hard}) {
         for (const std::optional<Level>& rival : {std::optional<Level>{}, std::optional(level)}) {
-            SCOPED_TRACE(std::string(name(level)) + " against " +
-                         (rival ? name(*rival) : "random"));
+            SCOPED_TRACE(std::string(levelName(level)) + " against " +
+                         (rival ? levelName(*rival) : "random"));
             sim::Duel duel(player(level), player(rival), 7);
             for (int round = 0; round < 4; ++round) {
                 duel.playRound();
@@ -127,7 +115,7 @@ TEST(Opponent, EachLevelBeatsTheOneBelow) {
     };
     constexpr int Rounds = 12;
     for (const auto& rung : ladder) {
-        SCOPED_TRACE(name(*rung.stronger));
+        SCOPED_TRACE(levelName(*rung.stronger));
         int wins = 0;
         for (int seed = 0; seed < Rounds; ++seed) {
             const bool first = seed % 2 == 0;
@@ -155,7 +143,7 @@ TEST(Opponent, DecidesFromTheScreenAlone) {
     };
     for (Level level : {Level::Easy, Level::Medium, Level::Hard}) {
         for (const auto& position : positions) {
-            SCOPED_TRACE(std::string(name(level)) + ", " + position.name);
+            SCOPED_TRACE(std::string(levelName(level)) + ", " + position.name);
             std::vector<Decision> decisions;
             for (std::uint8_t hidden : {20, 40, 60, 80}) {
                 sim::Simulation sim;
