@@ -16,7 +16,9 @@ Opponent::Opponent(Player player, std::unique_ptr<Strategy> strategy, std::uint6
 void Opponent::act(const Game& game, const GameWindow& window, HeldKeys& keys) {
     const Screen screen = look(window, game.state(), player_);
     const int freeCells = screen.free.count();
-    if (freeCells == freeCells_ && screen.heads == heads_) {
+    // A new game chosen during the countdown changes no cell, but sets the heading back.
+    if (freeCells == freeCells_ && screen.heads == heads_ &&
+        screen.ownHeading == decision_.heading) {
         return;
     }
     // Only a new round gives cells back.
