@@ -49,7 +49,7 @@ void Seats::choose(Player player, std::optional<opponent::Level> level) {
     keys_.setComputerPlays(player, level.has_value());
 }
 
-void Seats::timerHandled() {
+void Seats::timersSettled() {
     for (const std::unique_ptr<Computer>& seat : computers_) {
         if (seat) {
             seat->player.act(game_, window_, keys_);

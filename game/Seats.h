@@ -29,8 +29,9 @@ public:
     std::optional<opponent::Level> level(Player player) const;
     const opponent::Opponent* computer(Player player) const;
 
-    // A timer event has been handled: each computer player looks at the screen and acts.
-    void timerHandled();
+    // The timer events of one moment have been handled and shown: each computer player looks at
+    // the screen and acts. Thinking then delays neither a tick nor the picture of its move.
+    void timersSettled();
 
 private:
     struct Computer {

@@ -57,13 +57,12 @@ MainWindow::MainWindow(UrlOpener openUrl)
     setWindowTitle(QStringLiteral("Zirvel 2"));
     timers_.setInterval(Timer::Timer3, CountdownInterval);
     buildClientArea();
-    // The computer players act at the rules' own moments: after each timer event.
-    connect(&timers_, &FormTimers::timeout, this, [this](Timer timer) {
-        handle([this, timer] { game_.timerElapsed(timer); });
-        seats_.timerHandled();
-    });
-    // A move is on screen before the next tick can end the round.
+    connect(&timers_, &FormTimers::timeout, this,
+            [this](Timer timer) { handle([this, timer] { game_.timerElapsed(timer); }); });
+    // A move is on screen before the next tick can end the round; then the computer players,
+    // if any, see it and act.
     connect(&timers_, &FormTimers::settled, board_, &BoardView::paintChangedCells);
+    connect(&timers_, &FormTimers::settled, this, [this] { seats_.timersSettled(); });
     buildMenu();
     buildPlayersMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize);

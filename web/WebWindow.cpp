@@ -254,8 +254,12 @@ void WebWindow::timerFired(Timer timer) {
     page::timerFired(static_cast<int>(timer), static_cast<double>(driver_.now()),
                      clockMilliseconds());
     handle([&] { game_.timerElapsed(timer); });
-    // The computer players act at the rules' own moments: after each timer event.
+}
+
+// A moment's moves are on screen; then the computer players, if any, see them and act.
+void WebWindow::timersSettled() {
+    paintChangedCells();
     if (!quit_) {
-        seats_.timerHandled();
+        seats_.timersSettled();
     }
 }

@@ -74,7 +74,7 @@ private:
     double clockMilliseconds() const override;
     void armWakeUp(std::optional<double> milliseconds) override;
     void timerFired(zirvel::Timer timer) override;
-    void timersSettled() override { paintChangedCells(); }
+    void timersSettled() override;
 
     // Runs one of the rules' handlers, then tells the rules which turbo keys are still down.
     template <typename Handler> void handle(Handler handler);

@@ -56,7 +56,8 @@ std::optional<Player> Duel::playRound(std::int64_t limit) {
     keys_.pressHeldTurboKeys();
     constexpr std::int64_t Step = 10;
     for (std::int64_t played = 0; played < limit; played += Step) {
-        sim_.window.clock().advance(Step, [this](Timer timer) { timerFired(timer); });
+        sim_.window.clock().advance(
+            Step, [this](Timer timer) { timerFired(timer); }, [this] { decide(); });
         for (Player player : BothPlayers) {
             if (sim_.window.counterCaption(player) != before[index(player)]) {
                 return player;
@@ -74,9 +75,12 @@ void Duel::timerFired(Timer timer) {
     for (Player player : BothPlayers) {
         if (sim_.window.counterCaption(player) != before[index(player)]) {
             const Look& look = looks_[index(player)];
-            (look.late ? late_ : avoidable_)[index(player)] += look.safeExisted ? 1 : 0;
+            (look.late ? late_ : avoidable_)[index(player)] += look.avoidable ? 1 : 0;
         }
     }
+}
+
+void Duel::decide() {
     for (opponent::Opponent& player : players_) {
         if (beforeDecision) {
             beforeDecision(player.player());
@@ -91,7 +95,9 @@ void Duel::timerFired(Timer timer) {
         for (Heading heading : opponent::AllHeadings) {
             safeExisted = safeExisted || opponent::freeStep(screen.free, screen.me(), heading);
         }
-        looks_[index(player.player())] = {safeExisted, player.decision().late};
+        const bool chosenSafe =
+            opponent::freeStep(screen.free, screen.me(), screen.ownHeading).has_value();
+        looks_[index(player.player())] = {safeExisted && !chosenSafe, player.decision().late};
     }
 }
 

@@ -20,7 +20,7 @@ namespace zirvel::sim {
 std::unique_ptr<opponent::Strategy> makeRandomMover();
 
 // Two computer players against each other on the in-memory window, each pressing its keys
-// after every timer event as the real windows let them.
+// once the timers of a moment have fired, as the real windows let them.
 class Duel {
 public:
     Duel(std::unique_ptr<opponent::Strategy> one, std::unique_ptr<opponent::Strategy> two,
@@ -30,8 +30,10 @@ public:
     // milliseconds; returns the player who crashed.
     std::optional<Player> playRound(std::int64_t limit = 600'000);
 
-    // Crashes of a player at a moment when its last decision had a move that would not have
-    // crashed: never, but for a late turn of "łatwy", counted apart.
+    // Crashes of a player whose last decision took a move that crashed at once on the board it
+    // saw, while another move would not have: never, but for a late turn of "łatwy", counted
+    // apart. A head that the other takes the cell from on the same tick is not counted: no
+    // decision could have seen that.
     int avoidableCrashes(Player player) const { return avoidable_[index(player)]; }
     int lateCrashes(Player player) const { return late_[index(player)]; }
 
@@ -44,11 +46,12 @@ public:
 
 private:
     struct Look {
-        bool safeExisted = false;
+        bool avoidable = false; // a safe move existed, and another was taken
         bool late = false;
     };
     static std::size_t index(Player player) { return player == Player::One ? 0 : 1; }
     void timerFired(Timer timer);
+    void decide();
 
     Simulation sim_;
     HeldKeys keys_{sim_.game};

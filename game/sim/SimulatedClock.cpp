@@ -5,12 +5,15 @@
 
 namespace zirvel::sim {
 
-void SimulatedClock::advance(std::int64_t milliseconds, const Fire& fire) {
+void SimulatedClock::advance(std::int64_t milliseconds, const Fire& fire, const Settled& settled) {
     const std::int64_t until = now_ + milliseconds;
     for (auto due = schedule_.nextDue(); due && *due <= until; due = schedule_.nextDue()) {
         now_ = *due;
         while (const std::optional<Timer> timer = schedule_.takeDue(now_)) {
             fire(*timer);
+        }
+        if (settled) {
+            settled();
         }
     }
     now_ = until;

@@ -15,6 +15,7 @@ namespace zirvel::sim {
 class SimulatedClock {
 public:
     using Fire = std::function<void(Timer)>;
+    using Settled = std::function<void()>;
 
     std::int64_t now() const { return now_; }
 
@@ -25,8 +26,9 @@ public:
         schedule_.setInterval(timer, milliseconds, now_);
     }
 
-    // Moves time forward, firing every timer that falls due on the way in time order.
-    void advance(std::int64_t milliseconds, const Fire& fire);
+    // Moves time forward, firing every timer that falls due on the way in time order; after
+    // the timers of each moment, `settled` runs, as the real window's timers report it.
+    void advance(std::int64_t milliseconds, const Fire& fire, const Settled& settled = {});
 
 private:
     TimerSchedule schedule_;
