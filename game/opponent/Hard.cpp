@@ -12,6 +12,7 @@
 #include "Levels.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace zirvel::opponent {
@@ -24,14 +25,24 @@ constexpr int Win = 1'000'000;
 constexpr int ApartWeight = 64; // a cell of room once apart, against a cell of territory
 constexpr int TurboGain = 10;   // cells that turbo must win to be worth holding
 
-std::vector<int> steps(const Grid& free, int head) {
-    std::vector<int> cells;
+// The free cells a head can step onto; at most three, as it came from the fourth.
+struct Steps {
+    std::array<int, 4> cells{};
+    std::size_t count = 0;
+
+    bool empty() const { return count == 0; }
+    const int* begin() const { return cells.data(); }
+    const int* end() const { return cells.data() + count; }
+};
+
+Steps steps(const Grid& free, int head) {
+    Steps found;
     for (Heading heading : AllHeadings) {
         if (const std::optional<int> next = freeStep(free, head, heading)) {
-            cells.push_back(*next);
+            found.cells[found.count++] = *next;
         }
     }
-    return cells;
+    return found;
 }
 
 class Search {
@@ -41,7 +52,7 @@ public:
         if (depth == 0) {
             return weigh(free, me, other);
         }
-        const std::vector<int> moves = steps(free, me);
+        const Steps moves = steps(free, me);
         if (moves.empty()) {
             // Both stuck at once is a crash for each: even.
             return steps(free, other).empty() ? 0 : -Win + ply;
@@ -62,7 +73,7 @@ public:
     // The same, when the other head answers a move just made to `me`. Both enter their cells on
     // the same tick, so the other head entering `me` is a head-on crash of both: even.
     int theirs(const Grid& free, int me, int other, int depth, int alpha, int beta, int ply) {
-        const std::vector<int> moves = steps(free, other);
+        const Steps moves = steps(free, other);
         const bool headOn = std::any_of(AllHeadings.begin(), AllHeadings.end(),
                                         [&](Heading h) { return stepFrom(other, h) == me; });
         if (moves.empty()) {
