@@ -11,8 +11,9 @@
 
 namespace zirvel {
 
-// What pressed a key: the keyboard, or the pad that plays the key's player.
-enum class KeySource : std::uint8_t { Keyboard, Pad };
+// What pressed a key: the keyboard, the pad that plays the key's player, or a finger in the
+// player's half of a touch screen.
+enum class KeySource : std::uint8_t { Keyboard, Pad, Touch };
 
 // Hands a window's key events to the rules and remembers which turbo keys are down.
 //
@@ -22,8 +23,9 @@ enum class KeySource : std::uint8_t { Keyboard, Pad };
 // handled, the window presses each turbo key that is still down again: a turbo key held into a
 // new round gives its player turbo there, whichever key it is and whatever the platform.
 //
-// The keyboard and a pad can hold the same player's turbo at once. The rules hear its release
-// only once neither holds it any more, so letting go of one leaves the turbo on for the other.
+// The keyboard, a pad and a touch can hold the same player's turbo at once. The rules hear its
+// release only once none holds it any more, so letting go of one leaves the turbo on for the
+// others.
 class HeldKeys {
 public:
     explicit HeldKeys(Game& game)
