@@ -23,6 +23,9 @@ EM_JS(void, page_set_menu, (int item, int enabled, int checked), {
 EM_JS(void, page_show_game_over, (const char* counter1, const char* counter2), {
     Module.page.showGameOver(UTF8ToString(counter1), UTF8ToString(counter2));
 });
+EM_JS(void, page_set_round, (int started, int running), {
+    Module.page.setRound(started !== 0, running !== 0);
+});
 EM_JS(void, page_timer_fired, (int timer, double due, double clock), {
     Module.page.timerFired(timer, due, clock);
 });
@@ -50,6 +53,9 @@ void setMenu(int item, bool enabled, bool checked) {
 }
 void showGameOver(const char* counter1, const char* counter2) {
     page_show_game_over(counter1, counter2);
+}
+void setRound(bool started, bool running) {
+    page_set_round(started ? 1 : 0, running ? 1 : 0);
 }
 void timerFired(int timer, double due, double clock) {
     page_timer_fired(timer, due, clock);

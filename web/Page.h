@@ -16,6 +16,8 @@ void setCounter(int player, const char* caption);
 void setCountdown(const char* caption, bool visible);
 void setMenu(int item, bool enabled, bool checked);
 void showGameOver(const char* counter1, const char* counter2);
+// Whether a game has started, and whether its round runs rather than stands paused.
+void setRound(bool started, bool running);
 // A timer fired at `clock` milliseconds, due at `due`: for the page's own measurements.
 void timerFired(int timer, double due, double clock);
 
