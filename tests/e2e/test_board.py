@@ -47,11 +47,26 @@ def only_in_browsers(game):
         raise unittest.SkipTest("the desktop's colours and accessibility are the toolkit's")
 
 
+def ring_around_board(screen):
+    """The device pixels up to six window pixels outside the board's edges that are not the
+    client area's grey: a focus ring would be there."""
+    left, top = screen.board
+    right, bottom = left + 40 * screen.side, top + 23 * screen.side
+    band = round(6 * screen.scale)
+    points = [(x, y) for x in range(left - band, right + band)
+              for y in (*range(top - band, top), *range(bottom, bottom + band))]
+    points += [(x, y) for y in range(top, bottom)
+               for x in (*range(left - band, left), *range(right, right + band))]
+    return [point for point in points if screen.device_pixel(*point) != GREY]
+
+
 class Board(unittest.TestCase):
     def test_start_up_shows_an_empty_board(self):
         with Game() as game:
             screen = game.screen()
             self.assertEqual(screen.board_mismatches({}), [])
+            # The board has the keyboard, and no ring around it says so.
+            self.assertEqual(ring_around_board(screen), [])
             self.assertEqual(screen.pixel(5, 5), GREY)
             self.assertEqual(screen.pixel(BOARD_ORIGIN[0] - 1, BOARD_ORIGIN[1]), GREY)
             self.assertEqual(screen.pixel(656, 408), GREY)
@@ -128,14 +143,17 @@ class Board(unittest.TestCase):
             focus = ("[document.activeElement.id, document.hasFocus(),"
                      " getComputedStyle(document.activeElement).outlineStyle]")
             self.assertEqual(game.display.evaluate(focus)[0], "board")
-            for expected in ("mnuplik", "board"):
+            # A ring shows on the menu bar, where the keyboard moves between controls; none on
+            # the board, which has the keyboard whenever the players do.
+            for expected, ring in (("mnuplik", True), ("board", False)):
                 game.key("Tab")
                 element, window_focused, outline = game.display.evaluate(focus)
                 self.assertEqual(element, expected)
                 # A headless Firefox window never has the system's focus, and then nothing in
                 # it matches :focus.
-                if window_focused:
-                    self.assertNotEqual(outline, "none", element)
+                if window_focused or not ring:
+                    self.assertEqual(outline != "none", ring, element)
+            self.assertEqual(ring_around_board(game.screen()), [])
 
     def test_closing_the_window_during_a_round_exits_cleanly(self):
         for wait in (1.0, 3.5):  # during the countdown, then while the heads move
