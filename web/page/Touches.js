@@ -20,7 +20,11 @@ class Touches {
   start() {
     const on = (target, type, handler) => this.listeners.on(target, type, handler);
     on(document, 'pointerdown', (event) => this.down(event));
-    on(document, 'pointermove', (event) => this.move(event));
+    // Chromium hands a move over as soon as it arrives as a pointerrawupdate, and only at the
+    // next animation frame as a pointermove: where the browser has the first, the page takes
+    // moves from it alone.
+    on(document, 'onpointerrawupdate' in window ? 'pointerrawupdate' : 'pointermove',
+       (event) => this.move(event));
     on(document, 'pointerup', (event) => this.up(event));
     on(document, 'pointercancel', (event) => this.up(event));
     // A finger held for turbo is a long press, which would open the browser's context menu.
