@@ -706,6 +706,7 @@ class Firefox(Browser):
                 self.connection.call("browsingContext.close", {"context": context["context"]})
         self.connection.call("input.releaseActions", {"context": self.context})
         self.touching = {}
+        self.resize(self.size[0] // self.scale, self.size[1] // self.scale, self.scale)
         self.connection.call("browsingContext.activate", {"context": self.context})
 
     def press_on_layout(self, layout, keycodes):
