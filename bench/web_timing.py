@@ -5,8 +5,9 @@
 """The browser build's figures, in headless Chromium and Firefox: ticks and their lateness at
 "B. Szybko", the last cell before a crash at every speed level, the time from navigation to
 the first painted board (from disk, on a first visit to a web server, and again from the
-service worker with the server stopped), the size of the served folder, and the rules' fast
-tick in WebAssembly against the native build.
+service worker with the server stopped), the size of the served folder, how soon a pad's and a
+finger's change reach their rules, and the rules' fast tick in WebAssembly against the native
+build.
 
 The page is driven from inside through its own entry points, as the desktop benchmarks drive
 the window: two scripted players run serpentines so that the ticks never pause, and player 1
@@ -132,6 +133,32 @@ PAD_LATENCY = """
 """
 
 
+# A finger's swipe is timed from the browser's own time stamp of the pointer event that carries
+# it to the page (Chromium's raw update, Firefox's move) to the moment the touch rule has pressed
+# the key.
+TOUCH_LATENCY = """
+(() => {
+  window.touchLatency = [];
+  let stamp = null;
+  for (const type of ['pointerrawupdate', 'pointermove']) {
+    addEventListener(type, (event) => { stamp = event.timeStamp; }, true);
+  }
+  // An entry point's first call puts the WebAssembly's own function in its place: one call
+  // first, for a finger that is not down, which does nothing.
+  Module._zirvel_touch_move(-1, 0, 0);
+  const handOver = Module._zirvel_touch_move;
+  Module._zirvel_touch_move = (...args) => {
+    const result = handOver(...args);
+    if (stamp !== null) {
+      window.touchLatency.push(performance.now() - stamp);
+      stamp = null;
+    }
+    return result;
+  };
+})()
+"""
+
+
 def percentile(values, fraction):
     ordered = sorted(values)
     return ordered[min(len(ordered) - 1, int(fraction * len(ordered)))]
@@ -224,6 +251,24 @@ def pad_latency(browser, changes):
     return browser.evaluate("window.padLatency")
 
 
+def touch_latency(browser, swipes):
+    """One finger in player 1's half swipes right and left again and again, 40 CSS pixels each
+    time, on a touch screen where the browser can pretend to be one."""
+    browser.touch_screen(1024, 768, 1)
+    browser.navigate(browser.url)
+    browser.evaluate(TOUCH_LATENCY)
+    x, y = 800, 400
+    browser.fingers({1: (x, y)})
+    for swipe in range(swipes):
+        browser.fingers({1: (x + 40 * ((swipe + 1) % 2), y)})
+        time.sleep(0.02 + 0.03 * ((swipe * 7) % 10) / 10)
+    browser.fingers({})
+    browser.next_frames()
+    latency = browser.evaluate("window.touchLatency")
+    browser.resize(1024, 768, 1)
+    return latency
+
+
 def served_size(site):
     """The folder's size as a server sends it, raw and with each file gzipped."""
     files = [path.read_bytes() for path in sorted(Path(site).iterdir())]
@@ -300,6 +345,11 @@ def main():
                 print(f"  a pad's change to the pad rule: p50 {percentile(latency, 0.5):.1f} ms, "
                       f"p99 {percentile(latency, 0.99):.1f} ms, {len(latency)} changes "
                       "(goal p99 <= 17 ms)")
+                latency = touch_latency(browser, 40 * args.runs)
+                refresh = browser.evaluate("Module.page.stats.refreshInterval") or 1000 / 60
+                print(f"  a finger's swipe to the touch rule: p50 {percentile(latency, 0.5):.1f} ms,"
+                      f" p99 {percentile(latency, 0.99):.1f} ms, {len(latency)} swipes "
+                      f"(goal p99 <= one frame, {refresh:.1f} ms)")
                 lateness = ticks(browser, args.seconds)
                 normal, fast = lateness[0], lateness[1]
                 print(f"  ticks in {args.seconds} s at \"B. Szybko\", normal / fast: "

@@ -60,8 +60,7 @@ void HeldKeys::setComputerPlays(Player player, bool computer) {
         return;
     }
     const std::uint8_t leaving =
-        computer ? static_cast<std::uint8_t>(bit(KeySource::Keyboard) | bit(KeySource::Pad))
-                 : bit(KeySource::Computer);
+        computer ? static_cast<std::uint8_t>(~bit(KeySource::Computer)) : bit(KeySource::Computer);
     std::uint8_t& holders = turboHolders_[slot(player)];
     const bool wasDown = holders != 0;
     holders = static_cast<std::uint8_t>(holders & ~leaving);

@@ -11,8 +11,9 @@
 
 namespace zirvel {
 
-// What pressed a key: the keyboard, the pad that plays the key's player, or the computer.
-enum class KeySource : std::uint8_t { Keyboard, Pad, Computer };
+// What pressed a key: the keyboard, the pad that plays the key's player, a finger in the
+// player's half of a touch screen, or the computer.
+enum class KeySource : std::uint8_t { Keyboard, Pad, Touch, Computer };
 
 // Hands a window's key events to the rules and remembers which turbo keys are down.
 //
@@ -22,11 +23,12 @@ enum class KeySource : std::uint8_t { Keyboard, Pad, Computer };
 // handled, the window presses each turbo key that is still down again: a turbo key held into a
 // new round gives its player turbo there, whichever key it is and whatever the platform.
 //
-// The keyboard and a pad can hold the same player's turbo at once. The rules hear its release
-// only once neither holds it any more, so letting go of one leaves the turbo on for the other.
+// The keyboard, a pad and a touch can hold the same player's turbo at once. The rules hear its
+// release only once none holds it any more, so letting go of one leaves the turbo on for the
+// others.
 //
-// While the computer plays a player, that player's keys on the keyboard and on a pad do
-// nothing: only the computer presses them.
+// While the computer plays a player, that player's keys on the keyboard, on a pad and on a
+// touch screen do nothing: only the computer presses them.
 class HeldKeys {
 public:
     explicit HeldKeys(Game& game)

@@ -24,6 +24,9 @@ EM_JS(void, page_set_seat, (int player, int choice), { Module.page.setSeat(playe
 EM_JS(void, page_show_game_over, (const char* counter1, const char* counter2), {
     Module.page.showGameOver(UTF8ToString(counter1), UTF8ToString(counter2));
 });
+EM_JS(void, page_set_round, (int started, int running), {
+    Module.page.setRound(started !== 0, running !== 0);
+});
 EM_JS(void, page_timer_fired, (int timer, double due, double clock), {
     Module.page.timerFired(timer, due, clock);
 });
@@ -54,6 +57,9 @@ void setSeat(int player, int choice) {
 }
 void showGameOver(const char* counter1, const char* counter2) {
     page_show_game_over(counter1, counter2);
+}
+void setRound(bool started, bool running) {
+    page_set_round(started ? 1 : 0, running ? 1 : 0);
 }
 void timerFired(int timer, double due, double clock) {
     page_timer_fired(timer, due, clock);

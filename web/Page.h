@@ -18,6 +18,8 @@ void setMenu(int item, bool enabled, bool checked);
 // Checks who plays `player` in "Gracze": 0 a person, 1 to 3 the computer's levels.
 void setSeat(int player, int choice);
 void showGameOver(const char* counter1, const char* counter2);
+// Whether a game has started, and whether its round runs rather than stands paused.
+void setRound(bool started, bool running);
 // A timer fired at `clock` milliseconds, due at `due`: for the page's own measurements.
 void timerFired(int timer, double due, double clock);
 

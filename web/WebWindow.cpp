@@ -5,6 +5,7 @@
 
 #include "Page.h"
 
+#include <algorithm>
 #include <cmath>
 #include <emscripten.h>
 #include <random>
@@ -38,6 +39,19 @@ template <typename Handler> void WebWindow::handle(Handler handler) {
     }
     handler();
     heldKeys_.pressHeldTurboKeys();
+    showRound();
+}
+
+// Whether a game has started, and whether its round or countdown runs rather than stands
+// paused: the page offers "Nowa gra" to a touch screen and keeps the screen awake by them.
+void WebWindow::showRound() {
+    const bool running = driver_.enabled(Timer::Timer1) || driver_.enabled(Timer::Timer2) ||
+                         driver_.enabled(Timer::Timer3);
+    const std::pair<bool, bool> round{started_, started_ && running};
+    if (round != shownRound_) {
+        shownRound_ = round;
+        page::setRound(round.first, round.second);
+    }
 }
 
 bool WebWindow::keyDown(const KeyIdentity& key, std::uint16_t shift) {
@@ -57,8 +71,41 @@ bool WebWindow::keyUp(const KeyIdentity& key, std::uint16_t shift) {
 }
 
 // Once the page has lost the keyboard, the release of a held turbo key would never arrive.
+// Fingers act only where keys would, so they let go too.
 void WebWindow::focusLost() {
     heldKeys_.releaseAll();
+    touches_.liftAll();
+}
+
+double WebWindow::touchDown(TouchId id, TouchPoint at, float width) {
+    if (!quit_) {
+        touches_.down(id, at, width, clockMilliseconds());
+    }
+    return nextTouchCheck();
+}
+
+double WebWindow::touchMove(TouchId id, TouchPoint at) {
+    if (!quit_) {
+        touches_.move(id, at, clockMilliseconds());
+    }
+    return nextTouchCheck();
+}
+
+double WebWindow::touchUp(TouchId id) {
+    touches_.up(id);
+    return nextTouchCheck();
+}
+
+double WebWindow::touchCheck() {
+    if (!quit_) {
+        touches_.elapse(clockMilliseconds());
+    }
+    return nextTouchCheck();
+}
+
+double WebWindow::nextTouchCheck() const {
+    const std::optional<double> due = touches_.nextHold();
+    return due && !quit_ ? std::max(0.0, *due - clockMilliseconds()) : -1.0;
 }
 
 void WebWindow::padConnected(PadId pad) {
@@ -87,6 +134,7 @@ void WebWindow::command(Command command) {
     handle([&] {
         switch (command) {
         case Command::NowaGra:
+            started_ = true;
             game_.mnunowagra_Click();
             break;
         case Command::Pauza:
@@ -95,6 +143,7 @@ void WebWindow::command(Command command) {
             }
             break;
         case Command::KoniecGry:
+            started_ = false;
             game_.mnukoniecgry_Click();
             break;
         case Command::Speed1:

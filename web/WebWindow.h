@@ -13,11 +13,13 @@
 #include "PictureHold.h"
 #include "Seats.h"
 #include "TimerDriver.h"
+#include "Touches.h"
 
 #include <array>
 #include <bitset>
 #include <optional>
 #include <string>
+#include <utility>
 
 // The main window in a web page: the board, captions, menu states and timers live here, and
 // every change is handed to the page's script to show. Events from the page come in through
@@ -42,6 +44,12 @@ public:
     void padChanged(zirvel::PadId pad, const zirvel::PadSnapshot& state);
     // Pads act only while the board has the keyboard, as keys do.
     void setPadsListening(bool listening);
+    // Fingers on a touch screen `width` pixels wide. Each returns in how many milliseconds
+    // `touchCheck` is due, for a resting finger to take turbo; -1 while no finger waits.
+    double touchDown(zirvel::TouchId id, zirvel::TouchPoint at, float width);
+    double touchMove(zirvel::TouchId id, zirvel::TouchPoint at);
+    double touchUp(zirvel::TouchId id);
+    double touchCheck();
     void wakeUp() { driver_.wakeUp(); }
     void holdEnded();
     void gameOverClosed(bool resetCounters);
@@ -76,8 +84,11 @@ private:
     void timerFired(zirvel::Timer timer) override;
     void timersSettled() override;
 
-    // Runs one of the rules' handlers, then tells the rules which turbo keys are still down.
+    // Runs one of the rules' handlers, then tells the rules which turbo keys are still down
+    // and the page whether a round runs.
     template <typename Handler> void handle(Handler handler);
+    void showRound();
+    double nextTouchCheck() const;
     void paintChangedCells();
     void showMenu(zirvel::MenuItem item) const;
 
@@ -93,6 +104,9 @@ private:
     zirvel::MenuStates menus_;
     std::optional<double> hiddenSince_;
     bool quit_ = false;
+    // From "Nowa gra" to "Koniec gry": rounds follow each other, running or paused.
+    bool started_ = false;
+    std::pair<bool, bool> shownRound_{false, false}; // as the page starts
     zirvel::TimerDriver driver_{*this};
     zirvel::Game game_{*this};
     zirvel::HeldKeys heldKeys_{game_};
@@ -100,5 +114,6 @@ private:
                            command(padCommand == zirvel::PadCommand::NowaGra ? Command::NowaGra
                                                                              : Command::Pauza);
                        }};
+    zirvel::Touches touches_{heldKeys_};
     zirvel::Seats seats_;
 };

@@ -50,6 +50,25 @@ EMSCRIPTEN_KEEPALIVE void zirvel_pads_listening(int listening) {
     window->setPadsListening(listening != 0);
 }
 
+// Fingers in the page's CSS pixels; each returns in how many milliseconds zirvel_touch_check
+// is due, or -1.
+EMSCRIPTEN_KEEPALIVE double zirvel_touch_down(int id, double x, double y, double width) {
+    return window->touchDown(id, {static_cast<float>(x), static_cast<float>(y)},
+                             static_cast<float>(width));
+}
+
+EMSCRIPTEN_KEEPALIVE double zirvel_touch_move(int id, double x, double y) {
+    return window->touchMove(id, {static_cast<float>(x), static_cast<float>(y)});
+}
+
+EMSCRIPTEN_KEEPALIVE double zirvel_touch_up(int id) {
+    return window->touchUp(id);
+}
+
+EMSCRIPTEN_KEEPALIVE double zirvel_touch_check() {
+    return window->touchCheck();
+}
+
 EMSCRIPTEN_KEEPALIVE void zirvel_focus_lost() {
     window->focusLost();
 }

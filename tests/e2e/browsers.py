@@ -4,9 +4,12 @@
 """The page zirvel2.html in a headless browser as a third display system: Chromium driven
 through its DevTools protocol, Firefox through WebDriver BiDi. Keys and pointer moves go in as
 the browsers' own input events, pixels come out of the browsers' own screenshots, and the
-page's "windows" are its main window and its game-over dialog.
+page's "windows" are its main window and its game-over dialog. Fingers go in as touches: in
+Chromium as touch events on an emulated phone or tablet, in Firefox as WebDriver's touch
+pointers.
 
-Coordinates are device pixels of the viewport, as the screenshots have them."""
+Coordinates are device pixels of the viewport, as the screenshots have them; fingers are placed
+in CSS pixels, as a page sees them."""
 
 import atexit
 import base64
@@ -258,6 +261,12 @@ class Browser:
         self.add_preload(PAD_STAND_INS)
         self.navigate(self.url)
 
+    def install_wake_lock(self):
+        """Loads the page afresh with the browser's screen wake lock replaced by a stand-in that
+        always grants it: `zirvel2WakeLock.held` says whether the page holds it."""
+        self.add_preload(WAKE_LOCK_STAND_IN)
+        self.navigate(self.url)
+
     def pad(self, index, buttons=None, stick=None, connected=True, right_stick=None):
         """Connects or disconnects stand-in pad `index`, or changes what it holds: `buttons`
         maps the standard mapping's button numbers to how far they are pressed, `stick` and
@@ -327,6 +336,34 @@ class Browser:
 
     def request_close(self, window):
         raise unittest.SkipTest("a page is not closed through a window manager")
+
+    def touch_screen(self, width, height, ratio):
+        """Makes the viewport a touch screen of width x height CSS pixels at this device pixel
+        ratio, where the browser can pretend to be one; elsewhere only the size changes. Returns
+        the viewport's size in device pixels."""
+        self.resize(width, height, ratio, touch=True)
+        self.next_frames()
+        return round(width * ratio), round(height * ratio)
+
+    def fingers(self, points):
+        """Fingers touch down, move or lift, all in one event: `points` are the fingers on the
+        screen afterwards, by number, at (x, y) CSS pixels of the viewport. The fingers that
+        were down before and are missing lift."""
+        before = getattr(self, "touching", {})
+        self.touching = dict(points)
+        self.touch_event(before, self.touching)
+
+    def tap(self, x, y):
+        """One finger taps at (x, y) CSS pixels."""
+        self.fingers({9: (x, y)})
+        self.fingers({})
+        time.sleep(0.06)
+
+    def tap_element(self, selector):
+        x, y, width, height = self.evaluate(
+            f"(() => {{ const r = document.querySelector({json.dumps(selector)})"
+            ".getBoundingClientRect(); return [r.left, r.top, r.width, r.height]; })()")
+        self.tap(x + width / 2, y + height / 2)
 
     def keys(self, keys):
         for key in keys:
@@ -417,10 +454,26 @@ class Chromium(Browser):
         self.preloads = getattr(self, "preloads", []) + [self.connection.call(
             "Page.addScriptToEvaluateOnNewDocument", {"source": source})["identifier"]]
 
-    def resize(self, width, height, ratio):
-        """Gives the page a viewport of width x height CSS pixels at this device pixel ratio."""
+    def resize(self, width, height, ratio, touch=False):
+        """Gives the page a viewport of width x height CSS pixels at this device pixel ratio; a
+        touch screen is a phone's or a tablet's, with two touch points, a coarse pointer and a
+        viewport that the page's meta tag sizes and that fingers could zoom."""
         self.connection.call("Emulation.setDeviceMetricsOverride", {
-            "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": False})
+            "width": width, "height": height, "deviceScaleFactor": ratio, "mobile": touch})
+        self.connection.call("Emulation.setTouchEmulationEnabled",
+                             {"enabled": touch, "maxTouchPoints": 2})
+        # The page hears of its new pointer a little later, and fits its window to it again.
+        self.wait_until(f"matchMedia('(pointer: coarse)').matches === {json.dumps(touch)}")
+
+    def touch_event(self, before, after):
+        """A touch start or move names every finger on the screen afterwards; a touch end
+        names the fingers that lift."""
+        if len(after) < len(before):
+            kind, points = "touchEnd", {f: p for f, p in before.items() if f not in after}
+        else:
+            kind, points = "touchStart" if len(after) > len(before) else "touchMove", after
+        self.connection.call("Input.dispatchTouchEvent", {"type": kind, "touchPoints": [
+            {"x": x, "y": y, "id": finger} for finger, (x, y) in points.items()]})
 
     def accessible(self, role, name):
         """The states of the nodes of the accessibility tree with this role and name."""
@@ -492,6 +545,8 @@ class Chromium(Browser):
             self.connection.call("Page.removeScriptToEvaluateOnNewDocument",
                                  {"identifier": preload})
         self.preloads = []
+        self.touching = {}
+        self.resize(self.size[0] // self.scale, self.size[1] // self.scale, self.scale)
         for target in self.connection.call("Target.getTargets")["targetInfos"]:
             if target["type"] == "page" and target["targetId"] != self.target:
                 self.connection.call("Target.closeTarget", {"targetId": target["targetId"]})
@@ -558,8 +613,10 @@ class Firefox(Browser):
             "script.addPreloadScript", {"functionDeclaration": f"() => {{ {source} }}",
                                         "contexts": [self.context]})["script"]]
 
-    def resize(self, width, height, ratio):
-        """Gives the page a viewport of width x height CSS pixels at this device pixel ratio."""
+    def resize(self, width, height, ratio, touch=False):
+        """Gives the page a viewport of width x height CSS pixels at this device pixel ratio.
+        WebDriver BiDi has no touch screen to pretend: the pointer stays fine, and WebDriver's
+        touch pointers deliver fingers all the same."""
         self.connection.call("browsingContext.setViewport", {
             "context": self.context, "viewport": {"width": width, "height": height},
             "devicePixelRatio": ratio})
@@ -618,6 +675,22 @@ class Firefox(Browser):
             {"type": "pointerMove", "x": round(x / self.scale), "y": round(y / self.scale)},
             {"type": "pointerDown", "button": 0}, {"type": "pointerUp", "button": 0}])])
 
+    def touch_event(self, before, after):
+        """Every finger is a touch pointer of its own, and all of them act in the same ticks."""
+        sources = []
+        for finger in sorted(set(before) | set(after)):
+            source = {"type": "pointer", "id": f"finger{finger}",
+                      "parameters": {"pointerType": "touch"}, "actions": []}
+            if finger not in after:
+                source["actions"] = [{"type": "pause"}, {"type": "pointerUp", "button": 0}]
+            else:
+                x, y = after[finger]
+                move = {"type": "pointerMove", "x": round(x), "y": round(y)}
+                source["actions"] = ([move, {"type": "pointerDown", "button": 0}]
+                                     if finger not in before else [move, {"type": "pause"}])
+            sources.append(source)
+        self.actions(sources)
+
     @staticmethod
     def pointer(actions):
         return {"type": "pointer", "id": "mouse", "parameters": {"pointerType": "mouse"},
@@ -639,6 +712,8 @@ class Firefox(Browser):
             if context["context"] != self.context:
                 self.connection.call("browsingContext.close", {"context": context["context"]})
         self.connection.call("input.releaseActions", {"context": self.context})
+        self.touching = {}
+        self.resize(self.size[0] // self.scale, self.size[1] // self.scale, self.scale)
         self.connection.call("browsingContext.activate", {"context": self.context})
 
     def press_on_layout(self, layout, keycodes):
@@ -684,6 +759,30 @@ PAD_STAND_INS = """
   };
   Object.defineProperty(Navigator.prototype, 'getGamepads',
                         { configurable: true, value: () => pads.slice() });
+})();
+"""
+
+
+# A stand-in for the Screen Wake Lock API that grants every request; a lock let go says so, as
+# the browser's do.
+WAKE_LOCK_STAND_IN = """
+(() => {
+  const state = { held: false };
+  window.zirvel2WakeLock = state;
+  const wakeLock = {
+    request() {
+      state.held = true;
+      const sentinel = new EventTarget();
+      sentinel.release = () => {
+        state.held = false;
+        sentinel.dispatchEvent(new Event('release'));
+        return Promise.resolve();
+      };
+      return Promise.resolve(sentinel);
+    },
+  };
+  Object.defineProperty(Navigator.prototype, 'wakeLock',
+                        { configurable: true, get: () => wakeLock });
 })();
 """
 

@@ -131,6 +131,13 @@ class Game:
             self.board_device_origin = self.display.board_origin()
         self.focus()
 
+    def relayout(self, size):
+        """Follows the window to where it stands once the display has become `size` device
+        pixels: a page fits its window and board to the new size."""
+        self.size = size
+        self.scale = self.display.window_scale()
+        self.board_device_origin = self.display.board_origin()
+
     @staticmethod
     def read_interval():
         """How long one reading of the screen takes on this display system, in seconds."""

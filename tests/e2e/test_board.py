@@ -56,11 +56,26 @@ def only_in_browsers(game):
         raise unittest.SkipTest("the desktop's colours and accessibility are the toolkit's")
 
 
+def ring_around_board(screen):
+    """The device pixels up to six window pixels outside the board's edges that are not the
+    client area's grey: a focus ring would be there."""
+    left, top = screen.board
+    right, bottom = left + 40 * screen.side, top + 23 * screen.side
+    band = round(6 * screen.scale)
+    points = [(x, y) for x in range(left - band, right + band)
+              for y in (*range(top - band, top), *range(bottom, bottom + band))]
+    points += [(x, y) for y in range(top, bottom)
+               for x in (*range(left - band, left), *range(right, right + band))]
+    return [point for point in points if screen.device_pixel(*point) != GREY]
+
+
 class Board(unittest.TestCase):
     def test_start_up_shows_an_empty_board(self):
         with Game() as game:
             screen = game.screen()
             self.assertEqual(screen.board_mismatches({}), [])
+            # The board has the keyboard, and no ring around it says so.
+            self.assertEqual(ring_around_board(screen), [])
             self.assertEqual(screen.pixel(5, 5), GREY)
             self.assertEqual(screen.pixel(BOARD_ORIGIN[0] - 1, BOARD_ORIGIN[1]), GREY)
             self.assertEqual(screen.pixel(656, 408), GREY)
@@ -155,16 +170,20 @@ class Board(unittest.TestCase):
             focus = ("[document.activeElement.id, document.hasFocus(),"
                      " getComputedStyle(document.activeElement).outlineStyle]")
             self.assertEqual(game.display.evaluate(focus)[0], "board")
-            # The menu bar is one stop; the arrows move along it.
-            for key, expected in (("Tab", "mnuplik"), ("Right", "mnugracze"), ("Tab", "board"),
-                                  ("Tab", "mnugracze"), ("Left", "mnuplik")):
+            # A ring shows on the menu bar, where the keyboard moves between controls; none on
+            # the board, which has the keyboard whenever the players do. The menu bar is one
+            # stop; the arrows move along it.
+            for key, expected, ring in (("Tab", "mnuplik", True), ("Right", "mnugracze", True),
+                                        ("Tab", "board", False), ("Tab", "mnugracze", True),
+                                        ("Left", "mnuplik", True)):
                 game.key(key)
                 element, window_focused, outline = game.display.evaluate(focus)
                 self.assertEqual(element, expected)
                 # A headless Firefox window never has the system's focus, and then nothing in
                 # it matches :focus.
-                if window_focused:
-                    self.assertNotEqual(outline, "none", element)
+                if window_focused or not ring:
+                    self.assertEqual(outline != "none", ring, element)
+            self.assertEqual(ring_around_board(game.screen()), [])
 
     def test_the_mouse_opens_plik_and_a_click_elsewhere_closes_it(self):
         with Game() as game:

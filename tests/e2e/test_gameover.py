@@ -59,6 +59,49 @@ class GameOver(unittest.TestCase):
             self.assertEqual(screen.region(COUNTER_1), zero)
             self.assertEqual(screen.region(COUNTER_2), zero)
 
+    def test_a_finger_works_the_menu_and_the_dialog(self):
+        with Game() as game:
+            page = game.display
+            if not hasattr(page, "tap"):
+                self.skipTest("the desktop window is played with keys and pads")
+            # A phone held upright; only Chromium can pretend that its pointer is a finger.
+            page.touch_screen(390, 844, 3)
+            coarse = page.evaluate("matchMedia('(pointer: coarse)').matches")
+            smallest = ("Math.min(...[...document.querySelectorAll({!r})]"
+                        ".filter((e) => e.offsetWidth).map((e) => {{"
+                        " const r = e.getBoundingClientRect();"
+                        " return Math.min(r.width, r.height); }}))")
+            attribute = "document.querySelector({!r}).getAttribute({!r})"
+            help_text = page.evaluate("document.getElementById('help').innerText")
+            self.assertEqual(("palcem" in help_text, "F2" in help_text), (coarse, not coarse))
+
+            # Plik > Prędkość gry > B. Szybko, by tap.
+            page.tap_element("#mnuplik")
+            page.tap_element("#mnupredkoscgry")
+            self.assertEqual(page.evaluate(attribute.format("#mnupredkoscgry", "aria-expanded")),
+                             "true")
+            if coarse:
+                self.assertGreaterEqual(page.evaluate(smallest.format(
+                    "#mnuplik, #menu-plik [role^=menuitem]")), 44)
+            page.tap_element('[id="mnuspeed(4)"]')
+            self.assertEqual(page.evaluate(attribute.format('[id="mnuspeed(4)"]', "aria-checked")),
+                             "true")
+            self.assertEqual(page.evaluate(attribute.format("#mnuplik", "aria-expanded")), "false")
+
+            # Plik > Koniec gry, and "Zamknij".
+            page.tap_element("#mnuplik")
+            page.tap_element("#mnukoniecgry")
+            game.find_window("Koniec gry")
+            prompt = "document.getElementById('prompt').offsetWidth > 0"
+            if coarse:
+                self.assertGreaterEqual(page.evaluate(smallest.format("#cmdkoniec, #Label3")), 44)
+                self.assertFalse(page.evaluate(prompt))
+            page.viewport_screenshot().save(artifact_dir() / "touch-game-over.png")
+            page.tap_element("#cmdkoniec")
+            self.assertTrue(game.window_gone("Koniec gry"))
+            # No game runs: a touch screen offers "Nowa gra" again.
+            self.assertEqual(page.evaluate(prompt), coarse)
+
     def test_keys_that_close_the_window_and_keep_the_counters(self):
         # Escape closes; on a page, Tab takes the keyboard to the link and Enter follows it.
         with Game() as game:

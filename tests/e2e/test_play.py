@@ -79,6 +79,13 @@ PAD_EXPECTED = {  # (started, paused)
 }
 
 
+def went_down(screen, head, trail, start_column):
+    """Whether a player's trail reaches below the start row outside its start column: it has
+    turned down after turning aside."""
+    return any(c in (head, trail) and (i - 1) // 40 >= 10 and (i - 1) % 40 != start_column
+               for i, c in screen.cells().items())
+
+
 class Play(unittest.TestCase):
     def test_heads_left_alone_crash_into_the_top_and_player_1_scores(self):
         with Game() as game:
@@ -280,6 +287,87 @@ class Play(unittest.TestCase):
             self.assertEqual((screen.cell(350), screen.cell(330)), (BLACK, BLACK))
             self.assertGreaterEqual(max(rows_of(screen, (P1_HEAD, P1_TRAIL))), 11)
             self.assertLessEqual(min(rows_of(screen, (P2_HEAD, P2_TRAIL))), 7)
+
+    def test_two_players_steer_and_hold_turbo_with_fingers_on_one_touch_screen(self):
+        with Game() as game:
+            page = game.display
+            if not hasattr(page, "fingers"):
+                self.skipTest("the desktop window is played with keys and pads")
+            # A tablet held sideways: player 2 has the left half, player 1 the right. At a pixel
+            # ratio of 1, so that a screenshot is quick to take next to the moves it counts.
+            width, height = 1180, 820
+            page.install_wake_lock()
+            game.relayout(page.touch_screen(width, height, 1))
+            held = "zirvel2WakeLock.held"
+            zeros = [game.screen().region(c) for c in (COUNTER_1, COUNTER_2)]
+            self.assertFalse(page.evaluate(held))
+            # A touch screen offers "Nowa gra" to a tap; Firefox cannot pretend to be one.
+            if page.evaluate("!!document.getElementById('prompt').offsetWidth"):
+                page.tap_element("#prompt")
+            else:
+                game.key(NEW_GAME)
+            started = time.monotonic()
+            left, right, y = 0.15 * width, 0.85 * width, 0.5 * height
+            # Both players swipe left at once: two fingers down in one event, both moved in
+            # the next. Player 1's lifts; player 2's rests there, which gives no turbo.
+            page.fingers({1: (right, y), 2: (left, y)})
+            page.fingers({1: (right - 40, y + 6), 2: (left - 40, y - 6)})
+            page.fingers({2: (left - 40, y - 6)})
+            # Player 1 holds another finger still: turbo, for 0.5 s of play; lifted, back to a
+            # move every 200 ms. Player 1 runs towards player 2's start, with room for 19 moves;
+            # player 2, once it has moved left, swipes on down, with room for 12.
+            page.fingers({2: (left - 40, y - 6), 3: (right, y - 100)})
+            time.sleep(started + COUNTDOWN_SECONDS + 0.3 - time.monotonic())
+            page.fingers({2: (left - 40, y + 40), 3: (right, y - 100)})
+            page.fingers({3: (right, y - 100)})
+            time.sleep(started + COUNTDOWN_SECONDS + 0.5 - time.monotonic())
+            page.fingers({})
+            screen = game.screen()
+            screen.save(artifact_dir() / "touch-turbo.png")
+            self.assertEqual((screen.cell(389), screen.cell(369)), (P1_TRAIL, P2_TRAIL))
+            self.assertTrue(went_down(screen, P2_HEAD, P2_TRAIL, 9), "player 2 never went down")
+            fast, normal = count(screen, P1_TRAIL), count(screen, P2_TRAIL)
+            self.assertGreaterEqual(fast, 6)
+            self.assertGreater(fast, 2 * normal)
+            time.sleep(0.6)
+            later = game.screen()
+            self.assertEqual([later.region(c) for c in (COUNTER_1, COUNTER_2)], zeros)
+            self.assertLessEqual(count(later, P1_TRAIL) - fast, 5)
+            # The fingers zoomed and scrolled nothing.
+            self.assertEqual(page.evaluate("[visualViewport.scale, scrollX, scrollY, innerWidth]"),
+                             [1, 0, 0, width])
+            # The screen stays awake while the round runs, and may sleep while it is paused.
+            self.assertTrue(page.evaluate(held))
+            game.key("ctrl+p")
+            page.wait_until(f"!{held}")
+
+    def test_tab_during_a_round_leaves_the_keyboard_with_the_players(self):
+        with Game() as game:
+            page = game.display
+            focused = "document.activeElement.id"
+            # Before a game Tab reaches the menu bar; a game that starts takes the keyboard back.
+            game.key("Tab")
+            if hasattr(page, "evaluate"):
+                self.assertEqual(page.evaluate(focused), "mnuplik")
+            game.key(NEW_GAME)
+            started = time.monotonic()
+            game.key("Tab")
+            time.sleep(started + COUNTDOWN_SECONDS + 0.3 - time.monotonic())
+            # Player 1 turns left, player 2 right; after Tab, ↓ turns player 1 down, and
+            # player 2 holds Space for turbo.
+            game.key("Left", "d")
+            time.sleep(0.25)
+            game.key("Tab", "Down")
+            game.hold("space", 0.5)
+            time.sleep(0.2)
+            screen = game.screen()
+            screen.save(artifact_dir() / "tab-in-a-round.png")
+            if hasattr(page, "evaluate"):
+                self.assertEqual(page.evaluate(f"[{focused}, document.getElementById("
+                                               "'mnuplik').getAttribute('aria-expanded')]"),
+                                 ["board", "false"])
+            self.assertTrue(went_down(screen, P1_HEAD, P1_TRAIL, 29), "player 1 never went down")
+            self.assertGreaterEqual(count(screen, P2_TRAIL), 13)
 
     def test_a_hidden_page_stops_the_round_and_takes_it_up_without_a_burst(self):
         with Game() as game:

@@ -19,6 +19,8 @@ namespace {
 struct FakePage {
     double clock = 0;
     std::optional<double> wakeAt;
+    // What the page was told about the round, in order: S started, R running, - neither.
+    std::string rounds;
 };
 
 FakePage fakePage;
@@ -52,6 +54,9 @@ void setCountdown(const char*, bool) {}
 void setMenu(int, bool, bool) {}
 void setSeat(int, int) {}
 void showGameOver(const char*, const char*) {}
+void setRound(bool started, bool running) {
+    fakePage.rounds += started ? (running ? "SR " : "S ") : "- ";
+}
 void timerFired(int, double, double) {}
 
 } // namespace page
@@ -94,6 +99,45 @@ TEST(WebWindow, AHiddenPageTakesUpItsTimersWhereTheyWere) {
         EXPECT_EQ(window.timerEnabled(Timer::Timer1), c.tickingAfter);
         EXPECT_GT(fakePage.wakeAt, fakePage.clock); // and the next one is armed
     }
+}
+
+// The page hears of every change between no game, a running round (countdown included) and a
+// paused one, once each, whatever started or ended it: a crash runs on into the next round.
+TEST(WebWindow, ThePageHearsWhetherARoundRuns) {
+    fakePage = {};
+    WebWindow window(1000.0 / 60);
+    EXPECT_EQ(fakePage.rounds, "");
+    window.command(WebWindow::Command::Pauza); // disabled before any game
+    window.command(WebWindow::Command::NowaGra);
+    runUntil(window, 3000);
+    window.command(WebWindow::Command::Pauza);
+    runUntil(window, 4000);
+    window.command(WebWindow::Command::Pauza);
+    // Both heads run up into the top edge; the next round's countdown follows.
+    runUntil(window, 9000);
+    window.command(WebWindow::Command::KoniecGry);
+    runUntil(window, 12000);
+    window.command(WebWindow::Command::NowaGra);
+    EXPECT_EQ(fakePage.rounds, "SR S SR - SR ");
+}
+
+// A resting finger asks the page to check back when it may take turbo, and stops asking once
+// it has, once it has swiped, or once it is lifted.
+TEST(WebWindow, ARestingFingerAsksForOneCheckAtItsHoldDelay) {
+    fakePage = {};
+    WebWindow window(1000.0 / 60);
+    constexpr float Width = 800;
+    EXPECT_EQ(window.touchDown(1, {600, 300}, Width), Touches::HoldDelay);
+    fakePage.clock = 100;
+    EXPECT_EQ(window.touchMove(1, {605, 310}), Touches::HoldDelay - 100);
+    EXPECT_EQ(window.touchDown(2, {100, 300}, Width), Touches::HoldDelay - 100);
+    fakePage.clock = Touches::HoldDelay;
+    EXPECT_EQ(window.touchCheck(), 100);
+    EXPECT_EQ(window.touchMove(2, {100, 200}), -1);
+    EXPECT_EQ(window.touchDown(3, {700, 300}, Width), Touches::HoldDelay);
+    EXPECT_EQ(window.touchUp(3), -1);
+    window.quit();
+    EXPECT_EQ(window.touchDown(4, {700, 300}, Width), -1);
 }
 
 // Pads as the page hands them over: Start gives "Nowa gra" and Back "Pauza", with the menu's

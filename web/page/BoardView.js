@@ -23,11 +23,12 @@ class BoardView {
   // Puts the board's top left corner near device pixel `left`, `top` of the viewport, with
   // cells of `size` device pixels, and returns where it went.
   //
-  // A browser lays pages out in fractions of a CSS pixel, and a canvas whose edges fall
-  // between device pixels is drawn blurred or stretched at some pixel ratios. So the canvas's
-  // edges go to the nearest device pixels that a CSS length can name exactly, its pixels match
-  // the device pixels it covers, and the board lies in its middle, with the client area's grey
-  // in the few pixels to spare.
+  // A browser lays pages out in fractions of a CSS pixel, but a canvas whose edges fall between
+  // device pixels is drawn blurred or stretched, and Chromium draws a canvas on whole CSS
+  // pixels: at a pixel ratio of 2 one placed on a half is drawn a device pixel further, or a
+  // device pixel taller. So the canvas's edges go to the nearest device pixels that are whole
+  // CSS pixels too, its pixels match the device pixels it covers, and the board lies in its
+  // middle, with the client area's grey in the few pixels to spare.
   place(left, top, size) {
     const ratio = window.devicePixelRatio || 1;
     const width = exactDevicePixels(BoardView.Columns * size, ratio, 1);
@@ -67,11 +68,11 @@ class BoardView {
 }
 
 // The device pixel count nearest to `pixels` (only more where `direction` is 1, either way
-// where it is -1) that is a whole number of the 64ths of a CSS pixel that browsers lay out in.
+// where it is -1) that is a whole number of CSS pixels.
 function exactDevicePixels(pixels, ratio, direction) {
   const exact = (device) => {
-    const layoutUnits = (device / ratio) * 64;
-    return Math.abs(layoutUnits - Math.round(layoutUnits)) < 1e-6;
+    const css = device / ratio;
+    return Math.abs(css - Math.round(css)) < 1e-6;
   };
   for (let step = 0; step < 256; ++step) {
     const candidates = direction > 0 ? [pixels + step] : [pixels + step, pixels - step];

@@ -98,9 +98,13 @@ class KeyMapping {
       return;
     }
     if (event.key === 'Tab' && document.activeElement === board) {
-      // The menu bar is the window's other place for the keyboard, and it shows when it has it.
+      // Once a game has started the keyboard stays on the board, as on the desktop: Tab sits
+      // beside player 2's keys. Before, the menu bar is the window's other place for it, and it
+      // shows when it has it.
       event.preventDefault();
-      menu.button.focus();
+      if (!this.window.round.started) {
+        menu.button.focus();
+      }
       return;
     }
     if (this.window.game('key', 1, ...keyIdentity(event), modifierMask(event))) {

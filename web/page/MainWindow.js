@@ -27,6 +27,11 @@ class MainWindow {
                                      this, this.listeners);
     this.keys = new KeyMapping(this, this.listeners);
     this.pads = new Gamepads(this, this.listeners);
+    this.touches = new Touches(this, this.listeners);
+    this.awake = new ScreenAwake(this.listeners);
+    this.prompt = $('prompt');
+    // Whether a game has started, and whether its round runs rather than stands paused.
+    this.round = { started: false, running: false };
     this.timers = new FormTimers((...args) => this.game(...args));
   }
 
@@ -35,6 +40,9 @@ class MainWindow {
     this.menu.start();
     this.dialog.start();
     this.keys.start();
+    this.touches.start();
+    this.awake.start();
+    this.listeners.on(this.prompt, 'click', () => this.run('nowaGra'));
     Module.page = this.pageInterface();
     Module.onRuntimeInitialized = () => {
       this.started = true;
@@ -84,8 +92,10 @@ class MainWindow {
         this.menu.close();
         this.game('focus_lost');
         this.dialog.show(counter1, counter2);
+        this.showPrompt();
         this.pads.read();
       },
+      setRound: (started, running) => this.roundChanged(started, running),
       timerFired: (timer, due, clock) => {
         if (this.stats.recording) {
           this.stats.ticks.push([timer, due, clock]);
@@ -121,6 +131,23 @@ class MainWindow {
     }
   }
 
+  // A game that starts takes the keyboard to the board, wherever Tab had left it, so that every
+  // player's key plays; the screen stays awake while a round runs.
+  roundChanged(started, running) {
+    const starting = started && !this.round.started;
+    this.round = { started, running };
+    this.showPrompt();
+    this.awake.set(running);
+    if (starting && !this.menu.isOpen() && !this.dialog.isOpen()) {
+      this.focusBoard();
+    }
+  }
+
+  // A touch screen offers "Nowa gra" while no game runs; the page's style shows it there only.
+  showPrompt() {
+    this.prompt.hidden = this.round.started || this.dialog.isOpen();
+  }
+
   // The board loses the keyboard to the menu, as on the desktop.
   menuOpened() {
     this.game('focus_lost');
@@ -134,6 +161,7 @@ class MainWindow {
 
   gameOverClosed(resetCounters) {
     this.game('game_over_closed', resetCounters ? 1 : 0);
+    this.showPrompt();
     this.focusBoard();
     this.pads.read();
   }
@@ -145,6 +173,7 @@ class MainWindow {
     this.ended = true;
     this.timers.stop();
     this.layout.stop();
+    this.awake.set(false);
     this.listeners.removeAll();
     window.close();
     for (const element of [this.element, this.board, $('help')]) {

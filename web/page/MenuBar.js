@@ -82,7 +82,9 @@ class MenuBar {
       this.hide(this.current);
     }
     const { button, menu } = this.menus[index];
-    menu.style.left = `${button.offsetLeft}px`;
+    // Under its button; a menu drawn at a zoom of its own counts its position in that zoom.
+    const zoom = parseFloat(getComputedStyle(menu).zoom) || 1;
+    menu.style.left = `${button.offsetLeft / zoom}px`;
     menu.hidden = false;
     button.setAttribute('aria-expanded', 'true');
     this.current = index;

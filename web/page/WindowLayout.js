@@ -4,7 +4,8 @@
 // The window fills the browser window: it is zoomed, keeping its proportions, to the largest
 // size that fits and at which a board cell is a whole number of device pixels, and it stands
 // centred. The help goes beside or below the window, where the window leaves room; only where
-// no margin can hold it does the window give up a little of its size for it.
+// no margin can hold it does the window give up a little of its size for it. On a touch
+// screen the menu bar is a finger's height whatever the zoom, and the window fits with it.
 class WindowLayout {
   // `stats`: where the benchmarks find how long each fit took, when they ask.
   constructor(elements, boardView, listeners, stats) {
@@ -13,6 +14,7 @@ class WindowLayout {
     this.boardView = boardView;
     this.listeners = listeners;
     this.stats = stats;
+    this.touchScreen = matchMedia('(pointer: coarse)');
   }
 
   // Fits the window again whenever the viewport changes size or density: an observer of the
@@ -27,6 +29,7 @@ class WindowLayout {
       this.listeners.on(window, 'resize', () => this.fit());
     }
     this.watchPixelRatio();
+    this.listeners.on(this.touchScreen, 'change', () => this.fit());
   }
 
   stop() {
@@ -45,9 +48,13 @@ class WindowLayout {
   fit() {
     const started = performance.now();
     const ratio = window.devicePixelRatio || 1;
-    const width = window.innerWidth;
-    const height = window.innerHeight;
-    const fits = Math.min(width / WindowLayout.Width, height / WindowLayout.Height);
+    // The visible size: on a phone the page's own overflow would widen the layout viewport
+    // that innerWidth reports, and the window would never shrink back into the screen.
+    const width = document.documentElement.clientWidth;
+    const height = document.documentElement.clientHeight;
+    const clientHeight = WindowLayout.Height - WindowLayout.MenuBar;
+    const fits = Math.min(width / WindowLayout.Width, height / WindowLayout.Height,
+                          (height - this.touchBar()) / clientHeight);
     const largest = Math.max(1, Math.floor(WindowLayout.CellPixels * fits * ratio));
     let place = null;
     if (!this.help.hidden) {
@@ -66,10 +73,24 @@ class WindowLayout {
     }
   }
 
+  // The menu bar's least height in CSS pixels: a finger's on a touch screen.
+  touchBar() {
+    return this.touchScreen.matches ? WindowLayout.TouchBar : 0;
+  }
+
+  // The menu bar's height in CSS pixels at a zoom, as the page's style gives it.
+  menuBarHeight(zoom) {
+    return Math.max(this.touchBar(), WindowLayout.MenuBar * zoom);
+  }
+
+  windowHeight(zoom) {
+    return (WindowLayout.Height - WindowLayout.MenuBar) * zoom + this.menuBarHeight(zoom);
+  }
+
   placeAlone(cell, ratio, width, height) {
     const zoom = cell / (WindowLayout.CellPixels * ratio);
     return { cell, zoom, left: (width - WindowLayout.Width * zoom) / 2,
-             top: (height - WindowLayout.Height * zoom) / 2 };
+             top: (height - this.windowHeight(zoom)) / 2 };
   }
 
   // Where the window and the help go with cells of `cell` device pixels; null where the help
@@ -88,7 +109,7 @@ class WindowLayout {
         return place;
       }
     }
-    const windowHeight = WindowLayout.Height * place.zoom;
+    const windowHeight = this.windowHeight(place.zoom);
     help.className = 'help below';
     help.style.width = WindowLayout.Width * place.zoom + 'px';
     const below = help.offsetHeight + gap;
@@ -105,14 +126,22 @@ class WindowLayout {
     const left = device(place.left);
     const top = device(place.top);
     this.window.style.zoom = String(place.zoom);
+    // For the style: one CSS pixel in the window's own pixels, and the zoom that shows an
+    // element of the window in CSS pixels, or at the window's zoom where that is larger.
+    this.window.style.setProperty('--px', 1 / place.zoom + 'px');
+    this.window.style.setProperty('--unzoom', String(1 / place.zoom));
+    this.window.style.setProperty('--least-zoom', String(Math.max(1, place.zoom) / place.zoom));
     // A zoomed element's own offsets are zoomed too.
     this.window.style.left = left / ratio / place.zoom + 'px';
     this.window.style.top = top / ratio / place.zoom + 'px';
-    // The board lies over the window where the window's layout would put it; outside the
-    // zoomed layout, its edges fall on whole device pixels.
+    // The board lies over the window where the window's layout would put it, under the menu
+    // bar; outside the zoomed layout, its edges fall on whole device pixels.
     const cell = place.cell;
-    this.boardView.place(left + Math.round(WindowLayout.Board[0] * cell / WindowLayout.CellPixels),
-                         top + Math.round(WindowLayout.Board[1] * cell / WindowLayout.CellPixels),
+    const scale = cell / WindowLayout.CellPixels;
+    const underBar = WindowLayout.Board[1] - WindowLayout.MenuBar;
+    this.boardView.place(left + Math.round(WindowLayout.Board[0] * scale),
+                         top + Math.round(this.menuBarHeight(place.zoom) * ratio +
+                                          underBar * scale),
                          cell);
     if (place.help) {
       this.help.style.left = device(place.help.left) / ratio + 'px';
@@ -125,6 +154,9 @@ class WindowLayout {
 WindowLayout.Width = 674;
 WindowLayout.Height = 472;
 WindowLayout.CellPixels = 16;
+WindowLayout.MenuBar = 20;
+// A finger's least height for a control, in CSS pixels.
+WindowLayout.TouchBar = 44;
 // Where the board starts in the window, under the menu bar.
 WindowLayout.Board = [16, 60];
 WindowLayout.Gap = 12;
