@@ -13,6 +13,8 @@ PACKAGES=(
     g++ cmake ninja-build qt6-base-dev
     # gamepads: SDL's game controller support
     libsdl2-dev
+    # online play: the protocol's JSON, and the room server's HTTP and WebSockets
+    nlohmann-json3-dev qt6-httpserver-dev qt6-websockets-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # end-to-end tests: a virtual X display, real key events, screen grabs

@@ -1,0 +1,132 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "Lobby.h"
+
+#include "Codec.h"
+#include "Overloaded.h"
+
+#include <utility>
+
+namespace zirvel::server {
+
+Lobby::Lobby(Clock& clock, RandomBytes random, Send send)
+    : clock_(clock)
+    , random_(std::move(random))
+    , send_(std::move(send)) {}
+
+const Room* Lobby::room(const std::string& code) const {
+    const auto found = rooms_.find(code);
+    return found == rooms_.end() ? nullptr : found->second.get();
+}
+
+void Lobby::received(MemberId id, std::string_view text) {
+    Connection& connection = connections_[id];
+    const std::optional<protocol::ClientMessage> message = protocol::decodeClient(text);
+    if (!message) {
+        refuse(id, protocol::Reason::BadMessage);
+        return;
+    }
+    handle(id, connection, *message);
+}
+
+void Lobby::handle(MemberId id, Connection& connection, const protocol::ClientMessage& message) {
+    if (!connection.greeted) {
+        const auto* hello = std::get_if<protocol::Hello>(&message);
+        if (!hello) {
+            refuse(id, protocol::Reason::HelloFirst);
+        } else if (hello->version != protocol::Version) {
+            refuse(id, protocol::Reason::OtherVersion);
+        } else {
+            connection.greeted = true;
+            send(id, protocol::HelloAnswer{protocol::Version});
+        }
+        return;
+    }
+    std::visit(protocol::Overloaded{
+                   [&](const protocol::Hello&) { refuse(id, protocol::Reason::BadMessage); },
+                   [&](const protocol::CreateRoom&) { create(id, connection); },
+                   [&](const protocol::JoinRoom& join) { this->join(id, connection, join.code); },
+                   [&](const protocol::LeaveRoom&) { leave(id, connection); },
+                   [&](const auto& inRoom) {
+                       if (!connection.room) {
+                           refuse(id, protocol::Reason::NotInRoom);
+                           return;
+                       }
+                       connection.room->receive(id, inRoom);
+                   },
+               },
+               message);
+}
+
+void Lobby::create(MemberId id, Connection& connection) {
+    if (connection.room) {
+        refuse(id, protocol::Reason::InRoom);
+        return;
+    }
+    std::string code = newRoomCode(random_);
+    while (rooms_.contains(code)) {
+        code = newRoomCode(random_);
+    }
+    auto room = std::make_unique<Room>(
+        code, clock_, [this](std::span<const MemberId> to, const protocol::ServerMessage& message) {
+            const std::string text = protocol::encode(message);
+            for (MemberId member : to) {
+                send_(member, text);
+            }
+        });
+    connection.room = room.get();
+    rooms_.emplace(std::move(code), std::move(room));
+    connection.room->join(id);
+}
+
+void Lobby::join(MemberId id, Connection& connection, const std::string& code) {
+    if (connection.room) {
+        refuse(id, protocol::Reason::InRoom);
+        return;
+    }
+    const auto found = rooms_.find(code);
+    if (found == rooms_.end()) {
+        refuse(id, protocol::Reason::NoSuchRoom);
+        return;
+    }
+    if (!found->second->join(id)) {
+        refuse(id, protocol::Reason::RoomFull);
+        return;
+    }
+    connection.room = found->second.get();
+}
+
+void Lobby::leave(MemberId id, Connection& connection) {
+    if (!connection.room) {
+        refuse(id, protocol::Reason::NotInRoom);
+        return;
+    }
+    Room* room = std::exchange(connection.room, nullptr);
+    room->leave(id);
+    if (room->empty()) {
+        const std::string code = room->code();
+        rooms_.erase(code);
+    }
+}
+
+void Lobby::disconnected(MemberId id) {
+    const auto found = connections_.find(id);
+    if (found == connections_.end()) {
+        return;
+    }
+    if (found->second.room) {
+        leave(id, found->second);
+    }
+    connections_.erase(found);
+}
+
+void Lobby::send(MemberId to, const protocol::ServerMessage& message) {
+    send_(to, protocol::encode(message));
+}
+
+void Lobby::refuse(MemberId to, protocol::Reason reason) {
+    send(to, protocol::Refused{reason, protocol::Version});
+}
+
+} // namespace zirvel::server

@@ -1,0 +1,25 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "Clock.h"
+
+#include <QElapsedTimer>
+
+namespace zirvel::server {
+
+// The real clock, with alarms on Qt's precise timers in the event loop of the thread that
+// creates them.
+class QtClock : public Clock {
+public:
+    QtClock() { started_.start(); }
+
+    double milliseconds() const override;
+    std::unique_ptr<Alarm> alarm(std::function<void()> wake) override;
+
+private:
+    QElapsedTimer started_;
+};
+
+} // namespace zirvel::server

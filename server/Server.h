@@ -1,0 +1,46 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#pragma once
+
+#include "Lobby.h"
+#include "QtClock.h"
+
+#include <QDir>
+#include <QHostAddress>
+#include <QHttpServer>
+#include <QObject>
+#include <QWebSocket>
+#include <map>
+#include <memory>
+#include <optional>
+
+namespace zirvel::server {
+
+// One port for both: the site's files over HTTP, and the game's WebSocket endpoint at
+// WebSocketPath, whose connections play in the lobby's rooms.
+class Server : public QObject {
+public:
+    static constexpr const char* WebSocketPath = "/ws";
+    static constexpr const char* StartPage = "zirvel2.html";
+
+    explicit Server(const QDir& site, QObject* parent = nullptr);
+    ~Server() override;
+
+    // The port listened on (the one asked for, or a free one for 0); empty when it failed.
+    std::optional<quint16> listen(const QHostAddress& address, quint16 port);
+
+private:
+    QHttpServerResponse file(const QString& path) const;
+    void acceptWebSockets();
+    void send(MemberId to, const std::string& text);
+
+    QDir site_;
+    QHttpServer http_;
+    QtClock clock_;
+    Lobby lobby_;
+    MemberId lastId_ = 0;
+    std::map<MemberId, std::unique_ptr<QWebSocket>> sockets_;
+};
+
+} // namespace zirvel::server

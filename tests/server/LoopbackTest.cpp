@@ -1,0 +1,127 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "ClientView.h"
+#include "Server.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebSocket>
+#include <memory>
+
+using namespace zirvel::protocol;
+using namespace zirvel::server;
+using zirvel::server::testing::ClientView;
+
+namespace {
+
+// A client of the real server over loopback, with the screen its messages build.
+struct Client {
+    explicit Client(const QUrl& url) {
+        QObject::connect(&socket, &QWebSocket::textMessageReceived, [this](const QString& text) {
+            const std::optional<ServerMessage> message = decodeServer(text.toStdString());
+            QVERIFY2(message, qPrintable(text));
+            view.apply(*message);
+        });
+        socket.open(url);
+    }
+    void say(const ClientMessage& message) {
+        socket.sendTextMessage(QString::fromStdString(encode(message)));
+    }
+
+    QWebSocket socket;
+    ClientView view;
+};
+
+} // namespace
+
+class LoopbackTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(site.isValid());
+        QFile page(site.filePath(QStringLiteral("zirvel2.html")));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<!doctype html>page");
+        page.close();
+        server = std::make_unique<Server>(QDir(site.path()));
+        const std::optional<quint16> listening = server->listen(QHostAddress::LocalHost, 0);
+        QVERIFY(listening);
+        port = *listening;
+    }
+
+    // The site's files on the same port as the game, and nothing outside the folder.
+    void servesTheSite() {
+        QNetworkAccessManager network;
+        const struct {
+            const char* path;
+            int status;
+        } cases[] = {{"/", 200}, {"/zirvel2.html", 200}, {"/missing.js", 404}};
+        for (const auto& entry : cases) {
+            std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(address(entry.path))));
+            QTRY_VERIFY(reply->isFinished());
+            QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                     entry.status);
+            if (entry.status == 200) {
+                QCOMPARE(reply->readAll(), QByteArray("<!doctype html>page"));
+            }
+        }
+    }
+
+    // Two clients create and join a room and play a round: both screens show the same board
+    // and the same counters, with the crash counted.
+    void twoClientsSeeTheSameRound() {
+        QUrl url = address("/ws");
+        url.setScheme(QStringLiteral("ws"));
+        Client red(url);
+        Client blue(url);
+        QTRY_COMPARE(red.socket.state(), QAbstractSocket::ConnectedState);
+        QTRY_COMPARE(blue.socket.state(), QAbstractSocket::ConnectedState);
+        red.say(Hello{Version});
+        blue.say(Hello{Version});
+        red.say(CreateRoom{});
+        QTRY_COMPARE(red.view.seat, std::optional<Seat>(Seat::Red));
+        blue.say(JoinRoom{red.view.code});
+        QTRY_COMPARE(blue.view.seat, std::optional<Seat>(Seat::Blue));
+        QTRY_VERIFY(red.view.presence.blue);
+
+        blue.say(ChooseSpeed{4});
+        red.say(MenuCommand{Command::NowaGra});
+        blue.say(KeyEvent{Key::Left, true, KeyOrigin::Keyboard});
+        // The countdown, then heads 9 or 10 cells from the edges at 50 ms a move.
+        QTRY_VERIFY_WITH_TIMEOUT(red.view.counters != (std::array<std::string, 2>{"0", "0"}), 6000);
+        QTRY_COMPARE(blue.view.counters, red.view.counters);
+        QCOMPARE(std::stoi(red.view.counters[0]) + std::stoi(red.view.counters[1]), 1);
+        // The new round's board, while its countdown runs.
+        QTRY_VERIFY(red.view.countdownVisible && blue.view.countdownVisible);
+        QCOMPARE(blue.view.cells, red.view.cells);
+        QVERIFY(red.view.refusals.empty());
+        QVERIFY(blue.view.refusals.empty());
+    }
+
+    // A client of another version is told so, and the server's version with it.
+    void refusesAnotherVersion() {
+        QUrl url = address("/ws");
+        url.setScheme(QStringLiteral("ws"));
+        Client client(url);
+        QTRY_COMPARE(client.socket.state(), QAbstractSocket::ConnectedState);
+        client.say(Hello{Version + 1});
+        QTRY_COMPARE(client.view.refusals.size(), std::size_t{1});
+        QCOMPARE(client.view.refusals[0], Reason::OtherVersion);
+    }
+
+private:
+    QUrl address(const char* path) const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path)));
+    }
+
+    QTemporaryDir site;
+    std::unique_ptr<Server> server;
+    quint16 port = 0;
+};
+
+QTEST_GUILESS_MAIN(LoopbackTest)
+#include "LoopbackTest.moc"
