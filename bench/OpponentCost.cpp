@@ -39,7 +39,6 @@ double percentile(std::vector<double> values, double p) {
     return values[static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
-constexpr std::size_t Samples = 400;
 constexpr double SpanMicroseconds = 10'000; // how long each sample is repeated, at the least
 constexpr double CalibrationMicroseconds = 50'000;
 
@@ -50,7 +49,7 @@ double microsecondsSince(std::chrono::steady_clock::time_point start) {
 
 // Microseconds of each decision, over a sample of the screens the level decided on in `rounds`
 // rounds against itself: looking at the screen and deciding, as the window has it done.
-std::vector<double> decisionCosts(Level level, int rounds) {
+std::vector<double> decisionCosts(Level level, int rounds, std::size_t samples) {
     std::vector<opponent::Screen> screens;
     for (int round = 0; round < rounds; ++round) {
         sim::Duel duel(strategy(level), strategy(level), static_cast<std::uint64_t>(round));
@@ -65,8 +64,8 @@ std::vector<double> decisionCosts(Level level, int rounds) {
         duel.playRound();
     }
     std::vector<opponent::Screen> sample;
-    for (std::size_t i = 0; i < Samples && !screens.empty(); ++i) {
-        sample.push_back(screens[i * screens.size() / Samples]);
+    for (std::size_t i = 0; i < samples && !screens.empty(); ++i) {
+        sample.push_back(screens[i * screens.size() / samples]);
     }
     std::unique_ptr<opponent::Strategy> deciding = strategy(level);
     opponent::Random random(1);
@@ -132,8 +131,10 @@ int main(int argc, char* argv[]) {
 #endif
     const int rounds = std::max(1, option(argc, argv, "--rounds", DefaultRounds));
     const int games = option(argc, argv, "--games", DefaultGames);
+    const auto samples =
+        static_cast<std::size_t>(std::max(1, option(argc, argv, "--samples", 400)));
     for (Level level : {Level::Easy, Level::Medium, Level::Hard}) {
-        const std::vector<double> costs = decisionCosts(level, rounds);
+        const std::vector<double> costs = decisionCosts(level, rounds, samples);
         std::printf("decision %s: p50 %.1f us, p99 %.1f us, max %.1f us, %zu screens\n",
                     name(level), percentile(costs, 0.5), percentile(costs, 0.99),
                     percentile(costs, 1.0), costs.size());
