@@ -13,13 +13,14 @@
 
 namespace zirvel::opponent {
 
-// The computer playing one player. It plays as a person at the keyboard would: after each
-// timer event it looks at the screen and presses that player's keys, through the same path as
-// the keyboard, so every rule of the keys applies to it too. It never changes the game itself.
+// The computer playing one player. It plays as a person at the keyboard would: once the timer
+// events of a moment have been handled, it looks at the screen and presses that player's keys,
+// through the same path as the keyboard, so every rule of the keys applies to it too. It never
+// changes the game itself.
 //
-// It thinks only when the screen, or its own stored heading, has changed since it last looked. Its
-// random choices come from the seed and the number of the round, so a game with the same seed plays
-// out the same.
+// It thinks only when the screen, or its own stored heading, has changed since it last looked.
+// Its random choices come from the seed and the number of the round, so a game with the same
+// seed plays out the same.
 class Opponent {
 public:
     Opponent(Player player, std::unique_ptr<Strategy> strategy, std::uint64_t seed);
