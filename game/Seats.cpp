@@ -17,14 +17,16 @@ std::unique_ptr<Seats::Computer>& Seats::slot(Player player) {
     return computers_[player == Player::One ? 0 : 1];
 }
 
+const std::unique_ptr<Seats::Computer>& Seats::slot(Player player) const {
+    return computers_[player == Player::One ? 0 : 1];
+}
+
 const opponent::Opponent* Seats::computer(Player player) const {
-    const std::unique_ptr<Computer>& seat = computers_[player == Player::One ? 0 : 1];
-    return seat ? &seat->player : nullptr;
+    return slot(player) ? &slot(player)->player : nullptr;
 }
 
 std::optional<opponent::Level> Seats::level(Player player) const {
-    const std::unique_ptr<Computer>& seat = computers_[player == Player::One ? 0 : 1];
-    return seat ? std::optional(seat->level) : std::nullopt;
+    return slot(player) ? std::optional(slot(player)->level) : std::nullopt;
 }
 
 void Seats::choose(Player player, std::optional<opponent::Level> level) {

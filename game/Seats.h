@@ -39,6 +39,7 @@ private:
         opponent::Opponent player;
     };
     std::unique_ptr<Computer>& slot(Player player);
+    const std::unique_ptr<Computer>& slot(Player player) const;
 
     const Game& game_;
     const GameWindow& window_;

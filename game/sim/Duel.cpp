@@ -3,6 +3,8 @@
 
 #include "Duel.h"
 
+#include "../opponent/Levels.h"
+
 #include <vector>
 
 namespace zirvel::sim {
@@ -50,8 +52,7 @@ Duel::Duel(std::unique_ptr<opponent::Strategy> one, std::unique_ptr<opponent::St
 }
 
 std::optional<Player> Duel::playRound(std::int64_t limit) {
-    const std::array<std::string, 2> before{sim_.window.counterCaption(Player::One),
-                                            sim_.window.counterCaption(Player::Two)};
+    const std::array<std::string, 2> before = counters();
     sim_.game.mnunowagra_Click();
     keys_.pressHeldTurboKeys();
     constexpr std::int64_t Step = 10;
@@ -67,9 +68,12 @@ std::optional<Player> Duel::playRound(std::int64_t limit) {
     return std::nullopt;
 }
 
+std::array<std::string, 2> Duel::counters() const {
+    return {sim_.window.counterCaption(Player::One), sim_.window.counterCaption(Player::Two)};
+}
+
 void Duel::timerFired(Timer timer) {
-    const std::array<std::string, 2> before{sim_.window.counterCaption(Player::One),
-                                            sim_.window.counterCaption(Player::Two)};
+    const std::array<std::string, 2> before = counters();
     sim_.game.timerElapsed(timer);
     keys_.pressHeldTurboKeys();
     for (Player player : BothPlayers) {
@@ -89,15 +93,12 @@ void Duel::decide() {
         if (afterDecision) {
             afterDecision(player.player());
         }
+        // The safe headings list the stored one first when it is safe.
         const opponent::Screen screen =
             opponent::look(sim_.window, sim_.game.state(), player.player());
-        bool safeExisted = false;
-        for (Heading heading : opponent::AllHeadings) {
-            safeExisted = safeExisted || opponent::freeStep(screen.free, screen.me(), heading);
-        }
-        const bool chosenSafe =
-            opponent::freeStep(screen.free, screen.me(), screen.ownHeading).has_value();
-        looks_[index(player.player())] = {safeExisted && !chosenSafe, player.decision().late};
+        const std::vector<Heading> safe = opponent::safeHeadings(screen);
+        const bool chosenSafe = !safe.empty() && safe.front() == screen.ownHeading;
+        looks_[index(player.player())] = {!safe.empty() && !chosenSafe, player.decision().late};
     }
 }
 

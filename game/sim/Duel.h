@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace zirvel::sim {
 
@@ -50,6 +51,7 @@ private:
         bool late = false;
     };
     static std::size_t index(Player player) { return player == Player::One ? 0 : 1; }
+    std::array<std::string, 2> counters() const;
     void timerFired(Timer timer);
     void decide();
 
