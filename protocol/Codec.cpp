@@ -32,8 +32,10 @@ constexpr Name<Key> KeyNames[] = {{Key::Up, "up"},       {Key::Down, "down"},   
                                   {Key::Right, "right"}, {Key::Shift, "shift"}, {Key::W, "w"},
                                   {Key::A, "a"},         {Key::S, "s"},         {Key::D, "d"},
                                   {Key::Space, "space"}};
-constexpr Name<KeyOrigin> OriginNames[] = {{KeyOrigin::Keyboard, "keyboard"},
-                                           {KeyOrigin::Pad, "pad"}};
+constexpr Name<KeyOrigin> OriginNames[] = {
+    {KeyOrigin::Keyboard, "keyboard"}, {KeyOrigin::Pad, "pad"}, {KeyOrigin::Touch, "touch"}};
+constexpr Name<PlayerState> PlayerStateNames[] = {
+    {PlayerState::Empty, "empty"}, {PlayerState::Here, "here"}, {PlayerState::Away, "away"}};
 constexpr Name<Command> CommandNames[] = {
     {Command::NowaGra, "nowa-gra"}, {Command::Pauza, "pauza"}, {Command::KoniecGry, "koniec-gry"}};
 constexpr Name<Seat> SeatNames[] = {
@@ -43,7 +45,9 @@ constexpr Name<Reason> ReasonNames[] = {
     {Reason::BadMessage, "bad-message"},     {Reason::NoSuchRoom, "no-such-room"},
     {Reason::RoomFull, "room-full"},         {Reason::InRoom, "in-room"},
     {Reason::NotInRoom, "not-in-room"},      {Reason::Watcher, "watcher"},
-    {Reason::Disabled, "disabled"},          {Reason::NoGameOver, "no-game-over"}};
+    {Reason::Disabled, "disabled"},          {Reason::NoGameOver, "no-game-over"},
+    {Reason::RoomTaken, "room-taken"},       {Reason::NoSeat, "no-seat"},
+    {Reason::ServerFull, "server-full"}};
 constexpr std::array<std::string_view, 6> MenuItemNames{"pauza",  "koniec-gry", "speed1",
                                                         "speed2", "speed3",     "speed4"};
 
@@ -51,6 +55,9 @@ constexpr std::array<std::string_view, 6> MenuItemNames{"pauza",  "koniec-gry", 
 constexpr std::size_t MaxCaptionLength = 20;
 constexpr int MaxCells = 920;
 constexpr std::int64_t MaxVersion = 65535;
+// A delay the server reports: far beyond any hold it applies.
+constexpr std::int64_t MaxDelay = 60000;
+constexpr std::int64_t MaxPingId = 0xFFFFFFFF;
 
 template <typename Enum, std::size_t N>
 std::string_view nameOf(const Name<Enum> (&names)[N], Enum value) {
@@ -148,6 +155,14 @@ std::string roomCode(const Json& object) {
     return code;
 }
 
+std::string seatToken(const Json& object) {
+    std::string token = text(object, "token");
+    if (!isSeatToken(token)) {
+        throw Invalid("not a seat token");
+    }
+    return token;
+}
+
 Json parseObject(std::string_view text, std::string& type) {
     // An object that names a field twice would be read as one of its values, silently.
     std::vector<std::set<std::string>> objects;
@@ -186,12 +201,16 @@ ClientMessage readClient(std::string_view input) {
         return Hello{static_cast<int>(integer(message, "version", 0, MaxVersion))};
     }
     if (type == "create") {
-        expectFields(message, {});
-        return CreateRoom{};
+        expectFields(message, {"code"});
+        return CreateRoom{roomCode(message)};
     }
     if (type == "join") {
         expectFields(message, {"code"});
         return JoinRoom{roomCode(message)};
+    }
+    if (type == "rejoin") {
+        expectFields(message, {"code", "token"});
+        return Rejoin{roomCode(message), seatToken(message)};
     }
     if (type == "key") {
         expectFields(message, {"key", "down", "origin"});
@@ -213,6 +232,10 @@ ClientMessage readClient(std::string_view input) {
     if (type == "leave") {
         expectFields(message, {});
         return LeaveRoom{};
+    }
+    if (type == "pong") {
+        expectFields(message, {"id"});
+        return Pong{static_cast<std::uint32_t>(integer(message, "id", 0, MaxPingId))};
     }
     throw Invalid("unknown type");
 }
@@ -255,8 +278,14 @@ ServerMessage readServer(std::string_view input) {
         return HelloAnswer{static_cast<int>(integer(message, "version", 0, MaxVersion))};
     }
     if (type == "welcome") {
-        expectFields(message, {"seat", "code"});
-        return Welcome{named(message, "seat", SeatNames), roomCode(message)};
+        expectFields(message, {"seat", "code", "token"});
+        const Seat seat = named(message, "seat", SeatNames);
+        // Only players hold a seat to take back.
+        std::string token = seat == Seat::Watcher ? text(message, "token") : seatToken(message);
+        if (seat == Seat::Watcher && !token.empty()) {
+            throw Invalid("a watcher's token");
+        }
+        return Welcome{seat, roomCode(message), std::move(token)};
     }
     if (type == "paint") {
         expectFields(message, {"cells"});
@@ -282,10 +311,24 @@ ServerMessage readServer(std::string_view input) {
         expectFields(message, {});
         return GameOverClosed{};
     }
+    if (type == "repaint") {
+        expectFields(message, {});
+        return Repaint{};
+    }
     if (type == "presence") {
-        expectFields(message, {"red", "blue", "watchers"});
-        return Presence{boolean(message, "red"), boolean(message, "blue"),
-                        static_cast<int>(integer(message, "watchers", 0, MaxWatchers))};
+        expectFields(message, {"red", "blue", "watchers", "delay"});
+        return Presence{named(message, "red", PlayerStateNames),
+                        named(message, "blue", PlayerStateNames),
+                        static_cast<int>(integer(message, "watchers", 0, MaxWatchers)),
+                        static_cast<int>(integer(message, "delay", 0, MaxDelay))};
+    }
+    if (type == "ping") {
+        expectFields(message, {"id"});
+        return Ping{static_cast<std::uint32_t>(integer(message, "id", 0, MaxPingId))};
+    }
+    if (type == "stopping") {
+        expectFields(message, {});
+        return Stopping{};
     }
     if (type == "refused") {
         expectFields(message, {"reason", "version"});
@@ -313,10 +356,22 @@ Json typed(std::string_view type) {
 
 } // namespace
 
-bool isRoomCode(std::string_view text) {
-    return text.size() == RoomCodeLength && std::all_of(text.begin(), text.end(), [](char c) {
+namespace {
+
+bool fromAlphabet(std::string_view text, std::size_t length) {
+    return text.size() == length && std::all_of(text.begin(), text.end(), [](char c) {
                return RoomCodeAlphabet.find(c) != std::string_view::npos;
            });
+}
+
+} // namespace
+
+bool isRoomCode(std::string_view text) {
+    return fromAlphabet(text, RoomCodeLength);
+}
+
+bool isSeatToken(std::string_view text) {
+    return fromAlphabet(text, SeatTokenLength);
 }
 
 std::string encode(const ClientMessage& message) {
@@ -326,10 +381,20 @@ std::string encode(const ClientMessage& message) {
                                          result["version"] = hello.version;
                                          return result;
                                      },
-                                     [](const CreateRoom&) { return typed("create"); },
+                                     [](const CreateRoom& create) {
+                                         Json result = typed("create");
+                                         result["code"] = create.code;
+                                         return result;
+                                     },
                                      [](const JoinRoom& join) {
                                          Json result = typed("join");
                                          result["code"] = join.code;
+                                         return result;
+                                     },
+                                     [](const Rejoin& rejoin) {
+                                         Json result = typed("rejoin");
+                                         result["code"] = rejoin.code;
+                                         result["token"] = rejoin.token;
                                          return result;
                                      },
                                      [](const KeyEvent& key) {
@@ -355,6 +420,11 @@ std::string encode(const ClientMessage& message) {
                                          return result;
                                      },
                                      [](const LeaveRoom&) { return typed("leave"); },
+                                     [](const Pong& pong) {
+                                         Json result = typed("pong");
+                                         result["id"] = pong.id;
+                                         return result;
+                                     },
                                  },
                                  message);
     return json.dump();
@@ -372,6 +442,7 @@ std::string encode(const ServerMessage& message) {
                            Json result = typed("welcome");
                            result["seat"] = nameOf(SeatNames, welcome.seat);
                            result["code"] = welcome.code;
+                           result["token"] = welcome.token;
                            return result;
                        },
                        [](const Paint& paint) {
@@ -411,13 +482,21 @@ std::string encode(const ServerMessage& message) {
                            return result;
                        },
                        [](const GameOverClosed&) { return typed("game-over-closed"); },
+                       [](const Repaint&) { return typed("repaint"); },
                        [](const Presence& presence) {
                            Json result = typed("presence");
-                           result["red"] = presence.red;
-                           result["blue"] = presence.blue;
+                           result["red"] = nameOf(PlayerStateNames, presence.red);
+                           result["blue"] = nameOf(PlayerStateNames, presence.blue);
                            result["watchers"] = presence.watchers;
+                           result["delay"] = presence.delay;
                            return result;
                        },
+                       [](const Ping& ping) {
+                           Json result = typed("ping");
+                           result["id"] = ping.id;
+                           return result;
+                       },
+                       [](const Stopping&) { return typed("stopping"); },
                        [](const Refused& refused) {
                            Json result = typed("refused");
                            result["reason"] = nameOf(ReasonNames, refused.reason);

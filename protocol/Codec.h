@@ -23,5 +23,7 @@ std::optional<ServerMessage> decodeServer(std::string_view text, std::string* er
 
 // Whether the text is a room code: RoomCodeLength characters from RoomCodeAlphabet.
 bool isRoomCode(std::string_view text);
+// Whether the text is a seat token: SeatTokenLength characters from RoomCodeAlphabet.
+bool isSeatToken(std::string_view text);
 
 } // namespace zirvel::protocol

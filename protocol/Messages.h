@@ -23,13 +23,23 @@ inline constexpr int Version = 1;
 struct Hello {
     int version = Version;
 };
-struct CreateRoom {};
+// The client draws the new room's code from a cryptographic random source: the code is in the
+// WebSocket address from the first connection on, so that a balancer in front of several server
+// processes can route every connection of a room to the same one.
+struct CreateRoom {
+    std::string code;
+};
 struct JoinRoom {
     std::string code;
 };
+// Takes back a player's seat held since the connection dropped, with the token of its Welcome.
+struct Rejoin {
+    std::string code;
+    std::string token;
+};
 // The game's ten keys by their labels: each player steers with either set.
 enum class Key { Up, Down, Left, Right, Shift, W, A, S, D, Space };
-enum class KeyOrigin { Keyboard, Pad };
+enum class KeyOrigin { Keyboard, Pad, Touch };
 struct KeyEvent {
     Key key = Key::Up;
     bool down = true;
@@ -47,9 +57,13 @@ struct CloseGameOver {
     bool resetCounters = true;
 };
 struct LeaveRoom {};
+// The answer to a Ping, at once.
+struct Pong {
+    std::uint32_t id = 0;
+};
 
-using ClientMessage = std::variant<Hello, CreateRoom, JoinRoom, KeyEvent, MenuCommand, ChooseSpeed,
-                                   CloseGameOver, LeaveRoom>;
+using ClientMessage = std::variant<Hello, CreateRoom, JoinRoom, Rejoin, KeyEvent, MenuCommand,
+                                   ChooseSpeed, CloseGameOver, LeaveRoom, Pong>;
 
 // Server to client.
 
@@ -58,10 +72,12 @@ enum class Seat { Red, Blue, Watcher };
 struct HelloAnswer {
     int version = Version;
 };
-// The connection is in a room now, on a black board.
+// The connection is in a room now, on a black board. A player's secret token takes the seat back
+// after a dropped connection; a watcher's is empty.
 struct Welcome {
     Seat seat = Seat::Watcher;
     std::string code;
+    std::string token;
 };
 struct Cell {
     int index = 1;         // 1..920
@@ -96,11 +112,27 @@ struct GameOverOpened {
     std::string blue;
 };
 struct GameOverClosed {};
-struct Presence {
-    bool red = false;
-    bool blue = false;
-    int watchers = 0;
+// What the screen shows is complete up to here: the window brings itself up to date, as the
+// rules ask of it before a crash's pause, and shows it for at least one frame.
+struct Repaint {};
+enum class PlayerState {
+    Empty, // nobody plays the seat
+    Here,  // a connected player
+    Away,  // the player's connection dropped; the seat is held for them
 };
+// Who is in the room, and the delay after which both players' events take effect.
+struct Presence {
+    PlayerState red = PlayerState::Empty;
+    PlayerState blue = PlayerState::Empty;
+    int watchers = 0;
+    int delay = 0; // milliseconds
+};
+// Measures the round trip; the client answers with a Pong of the same id.
+struct Ping {
+    std::uint32_t id = 0;
+};
+// The server is stopping: every room ends.
+struct Stopping {};
 enum class Reason {
     OtherVersion, // another protocol version
     HelloFirst,   // nothing before Hello
@@ -112,14 +144,18 @@ enum class Reason {
     Watcher,      // watchers give no commands
     Disabled,     // the menu item is disabled, or the game-over window is open
     NoGameOver,   // nothing to close
+    RoomTaken,    // a new room's code is in use
+    NoSeat,       // no seat held for that token in that room
+    ServerFull,   // the server takes no more rooms
 };
 struct Refused {
     Reason reason = Reason::BadMessage;
     int version = Version; // the server's, so that a client can tell its user
 };
 
-using ServerMessage = std::variant<HelloAnswer, Welcome, Paint, Counters, Countdown, Menu,
-                                   GameOverOpened, GameOverClosed, Presence, Refused>;
+using ServerMessage =
+    std::variant<HelloAnswer, Welcome, Paint, Counters, Countdown, Menu, GameOverOpened,
+                 GameOverClosed, Repaint, Presence, Ping, Refused, Stopping>;
 
 // The largest number of watchers a room takes beside its two players.
 inline constexpr int MaxWatchers = 32;
@@ -128,5 +164,11 @@ inline constexpr std::size_t RoomCodeLength = 10;
 // Digits and capital letters without I, L, O and U, which read as 1, 1, 0 and V: 32
 // characters, so 5 bits each and 50 bits per code.
 inline constexpr std::string_view RoomCodeAlphabet = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
+// A seat token: SeatTokenLength characters from the same alphabet, 130 bits.
+inline constexpr std::size_t SeatTokenLength = 26;
+// The WebSocket endpoint's path. Clients add the room's code as the query's `room`, for routing
+// only: the messages carry it too.
+inline constexpr std::string_view WebSocketPath = "/ws";
+inline constexpr std::string_view RoomQuery = "room";
 
 } // namespace zirvel::protocol

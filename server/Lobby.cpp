@@ -10,7 +10,7 @@
 
 namespace zirvel::server {
 
-Lobby::Lobby(Clock& clock, RandomBytes random, Send send)
+Lobby::Lobby(Clock& clock, protocol::RandomBytes random, Send send)
     : clock_(clock)
     , random_(std::move(random))
     , send_(std::move(send)) {}
@@ -43,40 +43,45 @@ void Lobby::handle(MemberId id, Connection& connection, const protocol::ClientMe
         }
         return;
     }
-    std::visit(protocol::Overloaded{
-                   [&](const protocol::Hello&) { refuse(id, protocol::Reason::BadMessage); },
-                   [&](const protocol::CreateRoom&) { create(id, connection); },
-                   [&](const protocol::JoinRoom& join) { this->join(id, connection, join.code); },
-                   [&](const protocol::LeaveRoom&) { leave(id, connection); },
-                   [&](const auto& inRoom) {
-                       if (!connection.room) {
-                           refuse(id, protocol::Reason::NotInRoom);
-                           return;
-                       }
-                       connection.room->receive(id, inRoom);
-                   },
-               },
-               message);
+    std::visit(
+        protocol::Overloaded{
+            [&](const protocol::Hello&) { refuse(id, protocol::Reason::BadMessage); },
+            [&](const protocol::CreateRoom& create) { this->create(id, connection, create.code); },
+            [&](const protocol::JoinRoom& join) { this->join(id, connection, join.code); },
+            [&](const protocol::LeaveRoom&) { leave(id, connection); },
+            // No seat is held for a dropped connection yet.
+            [&](const protocol::Rejoin&) { refuse(id, protocol::Reason::NoSeat); },
+            [&](const protocol::Pong&) {},
+            [&](const auto& inRoom) {
+                if (!connection.room) {
+                    refuse(id, protocol::Reason::NotInRoom);
+                    return;
+                }
+                connection.room->receive(id, inRoom);
+            },
+        },
+        message);
 }
 
-void Lobby::create(MemberId id, Connection& connection) {
+void Lobby::create(MemberId id, Connection& connection, const std::string& code) {
     if (connection.room) {
         refuse(id, protocol::Reason::InRoom);
         return;
     }
-    std::string code = newRoomCode(random_);
-    while (rooms_.contains(code)) {
-        code = newRoomCode(random_);
+    if (rooms_.contains(code)) {
+        refuse(id, protocol::Reason::RoomTaken);
+        return;
     }
     auto room = std::make_unique<Room>(
-        code, clock_, [this](std::span<const MemberId> to, const protocol::ServerMessage& message) {
+        code, clock_, random_,
+        [this](std::span<const MemberId> to, const protocol::ServerMessage& message) {
             const std::string text = protocol::encode(message);
             for (MemberId member : to) {
                 send_(member, text);
             }
         });
     connection.room = room.get();
-    rooms_.emplace(std::move(code), std::move(room));
+    rooms_.emplace(code, std::move(room));
     connection.room->join(id);
 }
 

@@ -22,7 +22,7 @@ class Lobby {
 public:
     using Send = std::function<void(MemberId to, const std::string& text)>;
 
-    Lobby(Clock& clock, RandomBytes random, Send send);
+    Lobby(Clock& clock, protocol::RandomBytes random, Send send);
 
     void received(MemberId connection, std::string_view text);
     // The connection is gone: it leaves its room, and a room nobody is in any more ends.
@@ -39,14 +39,14 @@ private:
     };
 
     void handle(MemberId id, Connection& connection, const protocol::ClientMessage& message);
-    void create(MemberId id, Connection& connection);
+    void create(MemberId id, Connection& connection, const std::string& code);
     void join(MemberId id, Connection& connection, const std::string& code);
     void leave(MemberId id, Connection& connection);
     void send(MemberId to, const protocol::ServerMessage& message);
     void refuse(MemberId to, protocol::Reason reason);
 
     Clock& clock_;
-    RandomBytes random_;
+    protocol::RandomBytes random_;
     Send send_;
     std::map<MemberId, Connection> connections_;
     std::map<std::string, std::unique_ptr<Room>, std::less<>> rooms_;

@@ -15,8 +15,9 @@ Player playerOf(protocol::Seat seat) {
 
 } // namespace
 
-Room::Room(std::string code, Clock& clock, Send send)
+Room::Room(std::string code, Clock& clock, protocol::RandomBytes random, Send send)
     : code_(std::move(code))
+    , random_(std::move(random))
     , send_(std::move(send))
     , window_(
           clock,
@@ -46,7 +47,8 @@ std::optional<protocol::Seat> Room::join(MemberId member) {
     }
     members_.emplace(member, joining);
     const MemberId to[] = {member};
-    send_(to, protocol::Welcome{joining.seat, code_});
+    send_(to, protocol::Welcome{joining.seat, code_,
+                                joining.keys ? protocol::newSeatToken(random_) : std::string()});
     for (const protocol::ServerMessage& message : window_.picture()) {
         send_(to, message);
     }
@@ -198,10 +200,10 @@ protocol::Presence Room::presence() const {
     for (const auto& entry : members_) {
         switch (entry.second.seat) {
         case protocol::Seat::Red:
-            result.red = true;
+            result.red = protocol::PlayerState::Here;
             break;
         case protocol::Seat::Blue:
-            result.blue = true;
+            result.blue = protocol::PlayerState::Here;
             break;
         case protocol::Seat::Watcher:
             ++result.watchers;

@@ -7,6 +7,7 @@
 #include "Game.h"
 #include "HeldKeys.h"
 #include "Messages.h"
+#include "RoomCode.h"
 #include "RoomWindow.h"
 #include "SeatKeys.h"
 
@@ -30,7 +31,8 @@ class Room {
 public:
     using Send = std::function<void(std::span<const MemberId> to, const protocol::ServerMessage&)>;
 
-    Room(std::string code, Clock& clock, Send send);
+    // Seat tokens come from `random`.
+    Room(std::string code, Clock& clock, protocol::RandomBytes random, Send send);
     Room(const Room&) = delete;
     Room& operator=(const Room&) = delete;
 
@@ -68,6 +70,7 @@ private:
     protocol::Presence presence() const;
 
     std::string code_;
+    protocol::RandomBytes random_;
     Send send_;
     std::map<MemberId, Member> members_;
     RoomWindow window_;

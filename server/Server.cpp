@@ -14,7 +14,7 @@ namespace zirvel::server {
 Server::Server(const QDir& site, QObject* parent)
     : QObject(parent)
     , site_(site)
-    , lobby_(clock_, systemRandomBytes,
+    , lobby_(clock_, protocol::systemRandomBytes,
              [this](MemberId to, const std::string& text) { send(to, text); }) {
     // The upgrade to a WebSocket goes through only on a path with a route whose handler writes
     // no answer, leaving the connection untouched for the handshake.

@@ -42,8 +42,11 @@ struct ClientView {
                     gameOver = std::array<std::string, 2>{opened.red, opened.blue};
                 },
                 [&](const protocol::GameOverClosed&) { gameOver.reset(); },
+                [&](const protocol::Repaint&) { ++repaints; },
                 [&](const protocol::Presence& shown) { presence = shown; },
+                [&](const protocol::Ping& ping) { pings.push_back(ping.id); },
                 [&](const protocol::Refused& refused) { refusals.push_back(refused.reason); },
+                [&](const protocol::Stopping&) { stopping = true; },
             },
             message);
     }
@@ -59,6 +62,9 @@ struct ClientView {
     std::optional<std::array<std::string, 2>> gameOver;
     protocol::Presence presence;
     std::vector<protocol::Reason> refusals;
+    int repaints = 0;
+    std::vector<std::uint32_t> pings;
+    bool stopping = false;
 };
 
 } // namespace zirvel::server::testing

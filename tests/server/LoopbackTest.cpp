@@ -82,11 +82,11 @@ private slots:
         QTRY_COMPARE(blue.socket.state(), QAbstractSocket::ConnectedState);
         red.say(Hello{Version});
         blue.say(Hello{Version});
-        red.say(CreateRoom{});
+        red.say(CreateRoom{newRoomCode(systemRandomBytes)});
         QTRY_COMPARE(red.view.seat, std::optional<Seat>(Seat::Red));
         blue.say(JoinRoom{red.view.code});
         QTRY_COMPARE(blue.view.seat, std::optional<Seat>(Seat::Blue));
-        QTRY_VERIFY(red.view.presence.blue);
+        QTRY_COMPARE(red.view.presence.blue, PlayerState::Here);
 
         blue.say(ChooseSpeed{4});
         red.say(MenuCommand{Command::NowaGra});

@@ -14,8 +14,12 @@ namespace {
 TEST(Protocol, EveryClientMessageSurvivesTheRoundTrip) {
     const ClientMessage messages[] = {
         Hello{1},
-        CreateRoom{},
+        CreateRoom{"ABCDEFGHJK"},
         JoinRoom{"0123456789"},
+        Rejoin{"0123456789", "0123456789ABCDEFGHJKMNPQRS"},
+        KeyEvent{Key::Up, true, KeyOrigin::Touch},
+        Pong{0},
+        Pong{4294967295},
         KeyEvent{Key::W, true, KeyOrigin::Keyboard},
         KeyEvent{Key::Space, false, KeyOrigin::Pad},
         MenuCommand{Command::NowaGra},
@@ -44,15 +48,20 @@ TEST(Protocol, EveryServerMessageSurvivesTheRoundTrip) {
     menu.items[5] = {true, true};
     const ServerMessage messages[] = {
         HelloAnswer{1},
-        Welcome{Seat::Red, "ZZZZZZZZZZ"},
-        Welcome{Seat::Watcher, "0000000000"},
+        Welcome{Seat::Red, "ZZZZZZZZZZ", "ZZZZZZZZZZZZZZZZZZZZZZZZZZ"},
+        Welcome{Seat::Watcher, "0000000000", ""},
         Paint{{{1, 0x000000}, {920, 0xFFFFFF}, {390, 0xFF0000}}},
         Counters{"0", "12345678901234567890"},
         Countdown{"3", true},
         menu,
         GameOverOpened{"12", "7"},
         GameOverClosed{},
-        Presence{true, false, 32},
+        Repaint{},
+        Presence{PlayerState::Here, PlayerState::Away, 32, 150},
+        Presence{PlayerState::Empty, PlayerState::Here, 0, 0},
+        Ping{7},
+        Stopping{},
+        Refused{Reason::ServerFull, 1},
         Refused{Reason::OtherVersion, 1},
         Refused{Reason::NoGameOver, 1},
     };
@@ -75,6 +84,9 @@ TEST(Protocol, WrittenFormsThatAreAccepted) {
         R"({"type":"join","code":"ABCDEFGHJK"})",
         R"({"type":"key","key":"shift","down":false,"origin":"keyboard"})",
         R"({"type":"command","command":"koniec-gry"})",
+        R"({"type":"create","code":"0123456789"})",
+        R"({"type":"key","key":"up","down":true,"origin":"touch"})",
+        R"({"type":"pong","id":4294967295})",
     };
     for (const char* text : client) {
         std::string error;
@@ -103,8 +115,8 @@ TEST(Protocol, ClientMessagesOutsideTheProtocolAreRefused) {
         R"({"type":"hello","version":1e400})",
         R"({"type":"hello","version":1,"name":"x"})",
         R"({"type":"hello","version":1,"version":2})",
-        R"({"type":"create","code":"0123456789"})",
-        R"({"type":"create"} {"type":"create"})",
+        R"({"type":"create"})",
+        R"({"type":"create","code":"0123456789"} {"type":"create","code":"0123456789"})",
         R"({"type":"create"},)",
         R"({"type":"join"})",
         R"({"type":"join","code":"abcdefghjk"})",
@@ -127,6 +139,12 @@ TEST(Protocol, ClientMessagesOutsideTheProtocolAreRefused) {
         R"({"type":"close-game-over"})",
         R"({"type":"close-game-over","reset":"yes"})",
         R"({"type":"leave","now":true})",
+        R"({"type":"rejoin","code":"0123456789"})",
+        R"({"type":"rejoin","code":"0123456789","token":"0123456789"})",
+        R"({"type":"rejoin","code":"0123456789","token":"0123456789ABCDEFGHJKMNPQRI"})",
+        R"({"type":"pong"})",
+        R"({"type":"pong","id":-1})",
+        R"({"type":"pong","id":4294967296})",
     };
     for (const std::string& message : text) {
         std::string error;
@@ -137,9 +155,11 @@ TEST(Protocol, ClientMessagesOutsideTheProtocolAreRefused) {
 
 TEST(Protocol, ServerMessagesOutsideTheProtocolAreRefused) {
     const char* const text[] = {
-        R"({"type":"create"})", // the client's message
-        R"({"type":"welcome","seat":"green","code":"0123456789"})",
-        R"({"type":"welcome","seat":"red"})",
+        R"({"type":"create","code":"0123456789"})", // the client's message
+        R"({"type":"welcome","seat":"green","code":"0123456789","token":""})",
+        R"({"type":"welcome","seat":"red","code":"0123456789"})",
+        R"({"type":"welcome","seat":"red","code":"0123456789","token":""})",
+        R"({"type":"welcome","seat":"watcher","code":"0123456789","token":"0123456789ABCDEFGHJKMNPQRS"})",
         R"({"type":"paint","cells":[]})",
         R"({"type":"paint","cells":[[0,0]]})",
         R"({"type":"paint","cells":[[921,0]]})",
@@ -159,8 +179,15 @@ TEST(Protocol, ServerMessagesOutsideTheProtocolAreRefused) {
         R"({"type":"countdown","caption":"drei","visible":true})",
         R"({"type":"game-over-opened","red":"1"})",
         R"({"type":"game-over-closed","reset":true})",
-        R"({"type":"presence","red":true,"blue":true,"watchers":33})",
-        R"({"type":"presence","red":true,"blue":true,"watchers":-1})",
+        R"({"type":"presence","red":"here","blue":"here","watchers":33,"delay":0})",
+        R"({"type":"presence","red":"here","blue":"here","watchers":-1,"delay":0})",
+        R"({"type":"presence","red":true,"blue":"here","watchers":0,"delay":0})",
+        R"({"type":"presence","red":"here","blue":"gone","watchers":0,"delay":0})",
+        R"({"type":"presence","red":"here","blue":"here","watchers":0})",
+        R"({"type":"presence","red":"here","blue":"here","watchers":0,"delay":-1})",
+        R"({"type":"repaint","cells":[]})",
+        R"({"type":"ping","id":"1"})",
+        R"({"type":"stopping","now":true})",
         R"({"type":"refused","reason":"because","version":1})",
         R"({"type":"refused","reason":"room-full"})",
     };

@@ -8,16 +8,18 @@
 #include <span>
 #include <string>
 
-namespace zirvel::server {
+namespace zirvel::protocol {
 
 // Fills the bytes with random ones.
 using RandomBytes = std::function<void(std::span<std::uint8_t>)>;
 
-// The operating system's cryptographic random source.
+// The operating system's cryptographic random source (the browser's, in a page).
 void systemRandomBytes(std::span<std::uint8_t> bytes);
 
 // A new room code: five random bits for each character of the code's alphabet, so that every
 // code is as likely as any other.
 std::string newRoomCode(const RandomBytes& random);
+// A new secret seat token, drawn the same way.
+std::string newSeatToken(const RandomBytes& random);
 
-} // namespace zirvel::server
+} // namespace zirvel::protocol
