@@ -24,6 +24,8 @@ Server::Server(const QDir& site, QObject* parent)
                         responder.write(QHttpServerResponder::StatusCode::UpgradeRequired);
                     }
                 });
+    http_.route(QString::fromLatin1(StatusPath), QHttpServerRequest::Method::Get,
+                [this] { return status(); });
     // Files are what no route takes: a route for every path would take the WebSocket
     // endpoint's upgrade requests as well.
     http_.setMissingHandler(
@@ -64,6 +66,13 @@ QHttpServerResponse Server::file(const QString& path) const {
         return QHttpServerResponse(QHttpServerResponse::StatusCode::NotFound);
     }
     return QHttpServerResponse::fromFile(canonical);
+}
+
+// The protocol's version, so that an operator sees which clients the process serves.
+QJsonObject Server::status() const {
+    return QJsonObject{{QStringLiteral("version"), protocol::Version},
+                       {QStringLiteral("rooms"), static_cast<qint64>(lobby_.roomCount())},
+                       {QStringLiteral("connections"), static_cast<qint64>(sockets_.size())}};
 }
 
 void Server::acceptWebSockets() {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QHostAddress>
 #include <QHttpServer>
+#include <QJsonObject>
 #include <QObject>
 #include <QWebSocket>
 #include <map>
@@ -18,10 +19,12 @@
 namespace zirvel::server {
 
 // One port for both: the site's files over HTTP, and the game's WebSocket endpoint at
-// WebSocketPath, whose connections play in the lobby's rooms.
+// WebSocketPath, whose connections play in the lobby's rooms. StatusPath tells operators and
+// balancers' checks how busy the process is.
 class Server : public QObject {
 public:
     static constexpr const char* WebSocketPath = "/ws";
+    static constexpr const char* StatusPath = "/status";
     static constexpr const char* StartPage = "zirvel2.html";
 
     explicit Server(const QDir& site, QObject* parent = nullptr);
@@ -32,6 +35,7 @@ public:
 
 private:
     QHttpServerResponse file(const QString& path) const;
+    QJsonObject status() const;
     void acceptWebSockets();
     void send(MemberId to, const std::string& text);
 

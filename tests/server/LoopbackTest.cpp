@@ -4,6 +4,8 @@
 #include "ClientView.h"
 #include "Server.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTemporaryDir>
@@ -102,6 +104,29 @@ private slots:
         QVERIFY(blue.view.refusals.empty());
     }
 
+    // The status counts every connection, greeted or not, and every room, and forgets both
+    // when they go; it is JSON of the site's port, for any HTTP client.
+    void statusCountsRoomsAndConnections() {
+        QTRY_COMPARE(status(), statusOf(0, 0));
+        QUrl url = address("/ws");
+        url.setScheme(QStringLiteral("ws"));
+        {
+            Client red(url);
+            Client blue(url);
+            Client idle(url);
+            QTRY_COMPARE(status(), statusOf(0, 3));
+            red.say(Hello{Version});
+            blue.say(Hello{Version});
+            red.say(CreateRoom{newRoomCode(systemRandomBytes)});
+            QTRY_COMPARE(red.view.seat, std::optional<Seat>(Seat::Red));
+            QCOMPARE(status(), statusOf(1, 3));
+            blue.say(JoinRoom{red.view.code});
+            QTRY_COMPARE(blue.view.seat, std::optional<Seat>(Seat::Blue));
+            QCOMPARE(status(), statusOf(1, 3));
+        }
+        QTRY_COMPARE(status(), statusOf(0, 0));
+    }
+
     // A client of another version is told so, and the server's version with it.
     void refusesAnotherVersion() {
         QUrl url = address("/ws");
@@ -114,6 +139,25 @@ private slots:
     }
 
 private:
+    static QJsonObject statusOf(int rooms, int connections) {
+        return QJsonObject{{QStringLiteral("version"), Version},
+                           {QStringLiteral("rooms"), rooms},
+                           {QStringLiteral("connections"), connections}};
+    }
+
+    QJsonObject status() const {
+        QNetworkAccessManager network;
+        std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(address("/status"))));
+        if (!QTest::qWaitFor([&] { return reply->isFinished(); }) ||
+            reply->error() != QNetworkReply::NoError ||
+            !reply->header(QNetworkRequest::ContentTypeHeader)
+                 .toString()
+                 .startsWith(QLatin1String("application/json"))) {
+            return {};
+        }
+        return QJsonDocument::fromJson(reply->readAll()).object();
+    }
+
     QUrl address(const char* path) const {
         return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(QLatin1String(path)));
     }
