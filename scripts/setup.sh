@@ -29,6 +29,9 @@ PACKAGES=(
     # packaging, and validation of the package, its manual page, the desktop files and the
     # licensing of every file
     dpkg-dev file desktop-file-utils appstream lintian man-db reuse
+    # the server deployed: TLS through nginx, several processes behind HAProxy, a certificate
+    # of their own, and systemd's checks of the service
+    nginx-light haproxy openssl systemd
 )
 
 install_missing_packages() {

@@ -1,0 +1,212 @@
+# SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+"""Real zirvel2-server processes on loopback, alone or behind real proxies, and protocol
+clients that play through them.
+
+ZIRVEL2_SERVER names the executable and ZIRVEL2_SITE the page's folder it serves."""
+
+import json
+import os
+import re
+import secrets
+import shutil
+import socket
+import ssl
+import subprocess
+import tempfile
+import threading
+import time
+import urllib.request
+from pathlib import Path
+
+import websocket
+
+SERVER = os.environ.get("ZIRVEL2_SERVER", "zirvel2-server")
+SITE = Path(os.environ.get("ZIRVEL2_SITE", "build-web/site"))
+ROOM_CODE_ALPHABET = "0123456789ABCDEFGHJKMNPQRSTVWXYZ"
+NOBODY = 65534
+
+
+def room_code():
+    return "".join(secrets.choice(ROOM_CODE_ALPHABET) for _ in range(10))
+
+
+def free_port():
+    """A port free now, for a proxy, which cannot report the one it took."""
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def wait_until(predicate, timeout=10, what="the condition"):
+    deadline = time.monotonic() + timeout
+    while not predicate():
+        if time.monotonic() > deadline:
+            raise AssertionError(f"{what} did not come within {timeout} s")
+        time.sleep(0.05)
+
+
+def fetch(url, context=None):
+    """The status and body of a GET."""
+    with urllib.request.urlopen(url, timeout=10, context=context) as response:
+        return response.status, response.read()
+
+
+def status(port):
+    code, body = fetch(f"http://127.0.0.1:{port}/status")
+    assert code == 200, code
+    return json.loads(body)
+
+
+class Processes:
+    """Every process a test starts, stopped when it ends, with a folder for their files that
+    the processes of an unprivileged user can read."""
+
+    def __init__(self):
+        self.folder = Path(tempfile.mkdtemp(prefix="zirvel2-deploy-"))
+        self.running = []
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *error):
+        for process in reversed(self.running):
+            process.terminate()
+            try:
+                process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+            if process.stdout:
+                process.stdout.close()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def start(self, command, **options):
+        process = subprocess.Popen(command, **options)
+        self.running.append(process)
+        return process
+
+    def server(self, command=(SERVER,)):
+        """Starts zirvel2-server on a free port of loopback and returns the port it took. The
+        port and the site given last win over those in `command`."""
+        process = self.start([*command, "--port", "0", "--site", str(SITE)],
+                             stdout=subprocess.PIPE, text=True)
+        line = process.stdout.readline()
+        found = re.search(r"http://127\.0\.0\.1:(\d+)/", line)
+        assert found, f"zirvel2-server printed {line!r}"
+        return int(found.group(1))
+
+    def unprivileged(self, command, port):
+        """Starts a proxy as nobody when the tests run as root: on a port above 1023 it needs
+        no privilege, and a proxy must not be trusted with any. Returns once it accepts
+        connections on the port."""
+        if os.geteuid() == 0:
+            for path in [self.folder, *self.folder.rglob("*")]:
+                os.chown(path, NOBODY, NOBODY)
+            command = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups",
+                       "--", *command]
+        process = self.start(command)
+
+        def accepts():
+            assert process.poll() is None, f"{command[-1]} ended with {process.returncode}"
+            try:
+                socket.create_connection(("127.0.0.1", port), timeout=1).close()
+                return True
+            except OSError:
+                return False
+
+        wait_until(accepts, what=f"a connection to port {port}")
+        return process
+
+
+class Client:
+    """A protocol client reading on a thread of its own: it answers every ping at once, as a
+    client must, and keeps what its screen shows."""
+
+    def __init__(self, url, code, sslopt=None):
+        self.socket = websocket.create_connection(f"{url}?room={code}", sslopt=sslopt,
+                                                  timeout=10)
+        self.socket.settimeout(None)
+        self.changed = threading.Condition()
+        self.seat = None
+        self.code = None
+        self.counters = ("0", "0")
+        self.others = None
+        self.refusals = []
+        self.closed = False
+        threading.Thread(target=self._read, daemon=True).start()
+        self.say(type="hello", version=1)
+
+    def say(self, **message):
+        self.socket.send(json.dumps(message))
+
+    def wait(self, predicate, timeout=10, what="the message"):
+        with self.changed:
+            if not self.changed.wait_for(lambda: predicate(self), timeout):
+                raise AssertionError(f"{what} did not come within {timeout} s; "
+                                     f"refused: {self.refusals}")
+
+    def close(self):
+        self.socket.close(timeout=2)
+
+    def _read(self):
+        while True:
+            try:
+                message = json.loads(self.socket.recv())
+            except (websocket.WebSocketException, OSError, ValueError):
+                break
+            if message["type"] == "ping":
+                self.say(type="pong", id=message["id"])
+                continue
+            with self.changed:
+                if message["type"] == "welcome":
+                    self.seat, self.code = message["seat"], message["code"]
+                elif message["type"] == "counters":
+                    self.counters = (message["red"], message["blue"])
+                elif message["type"] == "presence":
+                    self.others = (message["red"], message["blue"])
+                elif message["type"] == "refused":
+                    self.refusals.append(message["reason"])
+                self.changed.notify_all()
+        with self.changed:
+            self.closed = True
+            self.changed.notify_all()
+
+
+def meet(url, sslopt=None):
+    """A room created by one client and joined by another, both through `url`."""
+    code = room_code()
+    red = Client(url, code, sslopt)
+    red.say(type="create", code=code)
+    red.wait(lambda c: c.seat == "red", what="red's seat")
+    blue = Client(url, code, sslopt)
+    blue.say(type="join", code=code)
+    blue.wait(lambda c: c.seat == "blue", what="blue's seat")
+    red.wait(lambda c: c.others == ("here", "here"), what="blue's arrival")
+    return red, blue
+
+
+def play_round(red, blue):
+    """The fastest speed, a new game and a turn into blue's own trail: after the countdown a
+    head crashes within a second. Returns the counters both screens show."""
+    blue.say(type="speed", level=4)
+    red.say(type="command", command="nowa-gra")
+    blue.say(type="key", key="left", down=True, origin="keyboard")
+    red.wait(lambda c: c.counters != ("0", "0"), what="the crash")
+    blue.wait(lambda c: c.counters == red.counters, what="the same counters")
+    return red.counters
+
+
+def tls_context(certificate):
+    return ssl.create_default_context(cafile=str(certificate))
+
+
+def self_signed_certificate(folder):
+    """A certificate for 127.0.0.1 and its key, made by openssl."""
+    certificate, key = folder / "certificate.pem", folder / "key.pem"
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                    "ec_paramgen_curve:prime256v1", "-nodes", "-days", "1", "-subj",
+                    "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                    str(key), "-out", str(certificate)], check=True, capture_output=True)
+    return certificate, key
