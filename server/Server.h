@@ -38,6 +38,7 @@ private:
     QJsonObject status() const;
     void acceptWebSockets();
     void send(MemberId to, const std::string& text);
+    void close(MemberId to, std::uint16_t code, const std::string& reason);
 
     QDir site_;
     QHttpServer http_;

@@ -23,6 +23,7 @@ struct ClientView {
                 [&](const protocol::Welcome& welcome) {
                     seat = welcome.seat;
                     code = welcome.code;
+                    token = welcome.token;
                     cells.fill(0);
                 },
                 [&](const protocol::Paint& paint) {
@@ -42,8 +43,11 @@ struct ClientView {
                     gameOver = std::array<std::string, 2>{opened.red, opened.blue};
                 },
                 [&](const protocol::GameOverClosed&) { gameOver.reset(); },
-                [&](const protocol::Repaint&) { ++repaints; },
-                [&](const protocol::Presence& shown) { presence = shown; },
+                [&](const protocol::Repaint&) { repainted.push_back(cells); },
+                [&](const protocol::Presence& shown) {
+                    presence = shown;
+                    ++presences;
+                },
                 [&](const protocol::Ping& ping) { pings.push_back(ping.id); },
                 [&](const protocol::Refused& refused) { refusals.push_back(refused.reason); },
                 [&](const protocol::Stopping&) { stopping = true; },
@@ -54,6 +58,7 @@ struct ClientView {
     bool greeted = false;
     std::optional<protocol::Seat> seat;
     std::string code;
+    std::string token;
     std::array<std::uint32_t, 920> cells{};
     std::array<std::string, 2> counters;
     std::string countdown;
@@ -61,8 +66,10 @@ struct ClientView {
     protocol::Menu menu;
     std::optional<std::array<std::string, 2>> gameOver;
     protocol::Presence presence;
+    int presences = 0;
     std::vector<protocol::Reason> refusals;
-    int repaints = 0;
+    // The board as each Repaint completed it.
+    std::vector<std::array<std::uint32_t, 920>> repainted;
     std::vector<std::uint32_t> pings;
     bool stopping = false;
 };

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <set>
 
 using namespace zirvel;
@@ -79,7 +80,37 @@ struct Rooms {
         }
     }
 
+    // The member's client answers each ping this long after it; with none, it answers no more.
+    void roundTrip(MemberId who, std::optional<double> milliseconds) {
+        roundTrips[who] = milliseconds;
+    }
+    // The member's connection drops.
+    void drop(MemberId who) {
+        roundTrip(who, std::nullopt);
+        views[who].seat.reset();
+        lobby.disconnected(who);
+    }
+    std::optional<double> answersAfter(MemberId who) const {
+        const auto found = roundTrips.find(who);
+        return found == roundTrips.end() ? 0.0 : found->second;
+    }
+    void answer(MemberId who, std::uint32_t id) {
+        const std::optional<double> after = answersAfter(who);
+        if (!after) {
+            return;
+        }
+        answers.push_back(clock.alarm([this, who, id] {
+            if (answersAfter(who)) {
+                say(who, Pong{id});
+            }
+        }));
+        answers.back()->arm(*after);
+    }
+
     ManualClock clock;
+    std::map<MemberId, std::optional<double>> roundTrips;
+    std::vector<std::unique_ptr<Alarm>> answers;
+    std::map<MemberId, std::uint16_t> closed;
     std::uint8_t nextByte = 0;
     RandomBytes random = [this](std::span<std::uint8_t> bytes) {
         for (std::uint8_t& byte : bytes) {
@@ -93,6 +124,13 @@ struct Rooms {
                     const std::optional<ServerMessage> message = decodeServer(text, &error);
                     ASSERT_TRUE(message) << text << ": " << error;
                     views[to].apply(*message);
+                    if (const auto* ping = std::get_if<Ping>(&*message)) {
+                        answer(to, ping->id);
+                    }
+                },
+                [this](MemberId to, std::uint16_t code, const std::string&) {
+                    closed[to] = code;
+                    roundTrip(to, std::nullopt);
                 }};
 };
 
@@ -171,9 +209,11 @@ TEST(Seats, LeavingFreesTheSeatAndTheLastLeavingEndsTheRoom) {
     EXPECT_EQ(rooms.views[Blue].presence.red, PlayerState::Here);
 
     rooms.say(4, LeaveRoom{});
-    rooms.lobby.disconnected(Blue);
+    rooms.drop(Blue);
     EXPECT_EQ(rooms.lobby.roomCount(), 1U);
-    rooms.lobby.disconnected(Watcher);
+    rooms.drop(Watcher);
+    EXPECT_EQ(rooms.lobby.roomCount(), 1U); // blue's seat is held
+    rooms.clock.advance(Room::SeatHeld + Lobby::PingInterval);
     EXPECT_EQ(rooms.lobby.roomCount(), 0U);
     rooms.say(4, JoinRoom{code});
     EXPECT_EQ(rooms.views[4].refusals.back(), Reason::NoSuchRoom);
@@ -225,6 +265,12 @@ TEST(Keys, TurboLastsWhileAnyOfTheSeatsTurboKeysIsHeld) {
         {Key::Shift, false, KeyOrigin::Keyboard, true},
         {Key::Space, false, KeyOrigin::Pad, false},
         {Key::Shift, true, KeyOrigin::Keyboard, true},
+        {Key::Space, true, KeyOrigin::Touch, true},
+        {Key::Shift, false, KeyOrigin::Keyboard, true},
+        {Key::Shift, true, KeyOrigin::Pad, true},
+        {Key::Space, false, KeyOrigin::Touch, true},
+        {Key::Shift, false, KeyOrigin::Pad, false},
+        {Key::Space, true, KeyOrigin::Touch, true},
     };
     Rooms rooms;
     rooms.open();
@@ -234,7 +280,7 @@ TEST(Keys, TurboLastsWhileAnyOfTheSeatsTurboKeysIsHeld) {
         EXPECT_EQ(rooms.state().Turbo2 == Bool16::True, step.turbo);
         EXPECT_EQ(rooms.state().Turbo1, Bool16::False);
     }
-    // A player who leaves lets go of it.
+    // A player who leaves lets go of it, the touch's too.
     rooms.say(Blue, LeaveRoom{});
     EXPECT_EQ(rooms.state().Turbo2, Bool16::False);
 }
@@ -297,7 +343,7 @@ TEST(Refusals, OutsideARoomAndBeforeHello) {
         std::string text;
         Reason reason;
     } cases[] = {
-        {false, R"({"type":"create"})", Reason::HelloFirst},
+        {false, R"({"type":"create","code":"ABCDEFGHJK"})", Reason::HelloFirst},
         {false, "not json", Reason::BadMessage},
         {true, R"({"type":"hello","version":1,"x":1})", Reason::BadMessage},
         {true, R"({"type":"join","code":"0000000000"})", Reason::NoSuchRoom},
@@ -368,6 +414,301 @@ TEST(Commands, PauseAndSpeedShowEverywhere) {
     EXPECT_TRUE(rooms.views[Red].menu.items[2].checked);
     EXPECT_EQ(rooms.room().window().timerInterval(Timer::Timer1), 800);
     EXPECT_TRUE(rooms.views[Red].refusals.empty());
+}
+
+// A dropped player's seat is held for them: only its own token takes it back, in its own room,
+// within 30 s.
+TEST(Seats, OnlyTheSeatsOwnTokenTakesItBackWithin30Seconds) {
+    enum class Token { Blues, Reds, OtherRooms, Unknown };
+    const struct {
+        const char* name;
+        std::string code; // empty: the room's own
+        Token token;
+        double after;
+        bool seated;
+    } cases[] = {
+        {"at once", "", Token::Blues, 0, true},
+        {"just before 30 s", "", Token::Blues, 29999, true},
+        {"at 30 s", "", Token::Blues, 30000, false},
+        {"a seat not held", "", Token::Reds, 0, false},
+        {"another room's token", "", Token::OtherRooms, 0, false},
+        {"in another room", "ZZZZZZZZZZ", Token::Blues, 0, false},
+        {"no such room", "0000000000", Token::Blues, 0, false},
+        {"a token never given", "", Token::Unknown, 0, false},
+    };
+    constexpr MemberId Back = 4, Other = 10;
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        Rooms rooms;
+        const std::string code = rooms.open();
+        rooms.greet(Other);
+        rooms.say(Other, CreateRoom{"ZZZZZZZZZZ"});
+        const std::string token = rooms.views[Blue].token;
+        ASSERT_TRUE(isSeatToken(token));
+        ASSERT_NE(token, rooms.views[Red].token);
+        EXPECT_TRUE(rooms.views[Watcher].token.empty());
+        rooms.drop(Blue);
+        EXPECT_EQ(rooms.views[Red].presence.blue, PlayerState::Away);
+        rooms.clock.advance(entry.after);
+
+        const std::map<Token, std::string> tokens = {
+            {Token::Blues, token},
+            {Token::Reds, rooms.views[Red].token},
+            {Token::OtherRooms, rooms.views[Other].token},
+            {Token::Unknown, std::string(SeatTokenLength, '7')},
+        };
+        rooms.greet(Back);
+        rooms.say(Back, Rejoin{entry.code.empty() ? code : entry.code, tokens.at(entry.token)});
+        if (entry.seated) {
+            EXPECT_EQ(rooms.views[Back].seat, Seat::Blue);
+            EXPECT_EQ(rooms.views[Back].token, token);
+            EXPECT_EQ(rooms.views[Red].presence.blue, PlayerState::Here);
+            rooms.expectEveryViewMatchesTheRoom();
+        } else {
+            EXPECT_EQ(rooms.views[Back].refusals, std::vector<Reason>{Reason::NoSeat});
+            EXPECT_FALSE(rooms.views[Back].seat);
+            EXPECT_NE(rooms.views[Red].presence.blue, PlayerState::Here);
+        }
+    }
+}
+
+// After 30 s everyone is told that the seat is free, and the next to join takes it.
+TEST(Seats, AHeldSeatIsFreedAfter30Seconds) {
+    Rooms rooms;
+    const std::string code = rooms.open();
+    rooms.drop(Red);
+    rooms.clock.advance(Room::SeatHeld - 1);
+    EXPECT_EQ(rooms.views[Blue].presence.red, PlayerState::Away);
+    rooms.clock.advance(1);
+    EXPECT_EQ(rooms.views[Watcher].presence.red, PlayerState::Empty);
+    rooms.greet(4);
+    rooms.say(4, JoinRoom{code});
+    EXPECT_EQ(rooms.views[4].seat, Seat::Red);
+}
+
+// The round stands still while a player is away, with nothing held; taken back, it goes on
+// with the counters as they were.
+TEST(Seats, ARoundStandsStillWhileAPlayerIsAwayAndGoesOn) {
+    for (const MemberId away : {Red, Blue}) {
+        SCOPED_TRACE(away);
+        Rooms rooms;
+        const std::string code = rooms.open();
+        rooms.playRound();
+        const std::int16_t start = rooms.state().Poczatek1;
+        while (rooms.state().Poczatek1 == start) {
+            rooms.clock.advance(10);
+        }
+        rooms.clock.advance(50);
+        rooms.say(away, KeyEvent{Key::Space, true, KeyOrigin::Keyboard});
+        const std::array<std::string, 2> counters = rooms.views[Watcher].counters;
+        rooms.drop(away);
+        const GameState stood = rooms.state();
+        EXPECT_EQ(stood.Turbo1, Bool16::False);
+        EXPECT_EQ(stood.Turbo2, Bool16::False);
+        rooms.clock.advance(20000);
+        EXPECT_EQ(rooms.state().Poczatek1, stood.Poczatek1);
+        EXPECT_EQ(rooms.state().Poczatek2, stood.Poczatek2);
+
+        rooms.greet(4);
+        rooms.say(4, Rejoin{code, rooms.views[away].token});
+        ASSERT_TRUE(rooms.views[4].seat);
+        rooms.expectEveryViewMatchesTheRoom();
+        EXPECT_EQ(rooms.views[4].presence.red, PlayerState::Here);
+        EXPECT_EQ(rooms.views[4].presence.blue, PlayerState::Here);
+        EXPECT_EQ(rooms.views[4].counters, counters);
+        rooms.clock.advance(50);
+        EXPECT_NE(rooms.state().Poczatek1, stood.Poczatek1);
+        rooms.clock.advance(40 * 50);
+        const std::array<std::string, 2>& after = rooms.views[4].counters;
+        EXPECT_EQ(std::stoi(after[0]) + std::stoi(after[1]),
+                  std::stoi(counters[0]) + std::stoi(counters[1]) + 1);
+        rooms.expectEveryViewMatchesTheRoom();
+    }
+}
+
+// Nobody's round runs without both players: before the second arrives, and once one has left.
+TEST(Seats, TheTimersRunOnlyWhileBothPlayersAreHere) {
+    Rooms rooms;
+    const std::string code = rooms.open({});
+    rooms.say(Red, MenuCommand{Command::NowaGra});
+    rooms.clock.advance(10000);
+    EXPECT_EQ(rooms.views[Red].countdown, rooms.room().window().countdownCaption());
+    const GameState alone = rooms.state();
+    rooms.greet(Blue);
+    rooms.say(Blue, JoinRoom{code});
+    rooms.clock.advance(699);
+    EXPECT_EQ(rooms.state().Odliczanie, alone.Odliczanie);
+    rooms.clock.advance(1);
+    EXPECT_NE(rooms.state().Odliczanie, alone.Odliczanie);
+    rooms.clock.advance(2500);
+    rooms.say(Blue, LeaveRoom{});
+    const GameState left = rooms.state();
+    rooms.clock.advance(10000);
+    EXPECT_EQ(rooms.state().Poczatek1, left.Poczatek1);
+    EXPECT_EQ(rooms.views[Red].presence.blue, PlayerState::Empty);
+}
+
+// A connection that answers no ping for 5 s is closed and its player's seat held.
+TEST(Pings, EverySecondAndSilenceDropsTheConnection) {
+    Rooms rooms;
+    rooms.open();
+    rooms.clock.advance(3000);
+    EXPECT_EQ(rooms.views[Watcher].pings, (std::vector<std::uint32_t>{1, 2, 3}));
+    rooms.roundTrip(Blue, std::nullopt);
+    rooms.clock.advance(5999);
+    EXPECT_FALSE(rooms.closed.contains(Blue));
+    rooms.clock.advance(1);
+    EXPECT_EQ(rooms.closed, (std::map<MemberId, std::uint16_t>{{Blue, Lobby::SilentClose}}));
+    EXPECT_EQ(rooms.views[Red].presence.blue, PlayerState::Away);
+    EXPECT_EQ(rooms.views[Red].presence.watchers, 1);
+}
+
+// The nearer player's events wait until the farther one's made at the same moment would come,
+// up to 150 ms; everyone is shown the delay.
+TEST(EqualDelay, TheNearerPlayersEventsWaitUpTo150Milliseconds) {
+    const struct {
+        double red, blue; // round trips
+        double redHold, blueHold;
+        int shown;
+    } cases[] = {
+        {0, 0, 0, 0, 0},      {60, 60, 0, 0, 30},     {40, 100, 30, 0, 50},
+        {100, 40, 0, 30, 50}, {20, 420, 150, 0, 210}, {500, 10, 0, 150, 250},
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(::testing::Message() << entry.red << " " << entry.blue);
+        Rooms rooms;
+        rooms.open();
+        rooms.roundTrip(Red, entry.red);
+        rooms.roundTrip(Blue, entry.blue);
+        rooms.clock.advance(5000);
+        EXPECT_EQ(rooms.views[Watcher].presence.delay, entry.shown);
+        EXPECT_EQ(rooms.room().delay(), entry.shown);
+        rooms.say(Red, MenuCommand{Command::NowaGra});
+        rooms.clock.advance(200);
+
+        const struct {
+            MemberId who;
+            Key key;
+            double hold, oneWay;
+            Player player;
+        } turns[] = {{Red, Key::Left, entry.redHold, entry.red / 2, Player::One},
+                     {Blue, Key::Right, entry.blueHold, entry.blue / 2, Player::Two}};
+        for (const auto& turn : turns) {
+            const std::uint8_t before =
+                turn.player == Player::One ? rooms.state().Kierunek1 : rooms.state().Kierunek2;
+            // Two events in a row: both wait, and in their order.
+            rooms.say(turn.who, KeyEvent{Key::Space, true, KeyOrigin::Keyboard});
+            rooms.say(turn.who, KeyEvent{turn.key, true, KeyOrigin::Keyboard});
+            if (turn.hold > 0) {
+                rooms.clock.advance(turn.hold - 1);
+                EXPECT_EQ(turn.player == Player::One ? rooms.state().Kierunek1
+                                                     : rooms.state().Kierunek2,
+                          before);
+                rooms.clock.advance(1);
+            }
+            EXPECT_NE(turn.player == Player::One ? rooms.state().Kierunek1
+                                                 : rooms.state().Kierunek2,
+                      before);
+            const std::vector<double> delays = rooms.room().delays(turn.player).last(2);
+            EXPECT_EQ(delays, (std::vector<double>(2, turn.oneWay + turn.hold)));
+        }
+    }
+}
+
+// Presence goes out again when the delay moves 5 ms, not on every sample.
+TEST(EqualDelay, TheDelayIsShownAgainOnceItMovesFiveMilliseconds) {
+    const struct {
+        double redRoundTrip;
+        int shown;
+        int presences; // since the room was full
+    } steps[] = {{40, 20, 1}, {48, 20, 0}, {50, 25, 1}, {58, 25, 0}, {40, 20, 1}};
+    Rooms rooms;
+    rooms.open();
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.redRoundTrip);
+        const int before = rooms.views[Watcher].presences;
+        rooms.roundTrip(Red, step.redRoundTrip);
+        rooms.clock.advance(10000);
+        EXPECT_EQ(rooms.views[Watcher].presence.delay, step.shown);
+        EXPECT_EQ(rooms.views[Watcher].presences - before, step.presences);
+    }
+}
+
+// A crash's last move is on every screen, closed by a Repaint, before the next round's board.
+TEST(Play, TheCrashMoveIsShownBeforeTheNewRoundsBoard) {
+    const struct {
+        const char* name;
+        std::optional<MemberId> turbo;
+    } cases[] = {{"no turbo", std::nullopt}, {"red in turbo", Red}, {"blue in turbo", Blue}};
+    const auto lit = [](const std::array<std::uint32_t, 920>& cells) {
+        return std::count_if(cells.begin(), cells.end(), [](std::uint32_t rgb) { return rgb; });
+    };
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        Rooms rooms;
+        rooms.open();
+        rooms.say(Red, ChooseSpeed{4});
+        rooms.say(Red, MenuCommand{Command::NowaGra});
+        if (entry.turbo) {
+            rooms.say(*entry.turbo, KeyEvent{Key::Space, true, KeyOrigin::Keyboard});
+        }
+        ClientView& view = rooms.views[Watcher];
+        std::array<std::uint32_t, 920> lastMove = view.cells;
+        while (view.counters == std::array<std::string, 2>{"0", "0"}) {
+            lastMove = view.cells;
+            view.repainted.clear();
+            rooms.clock.advance(1);
+        }
+        ASSERT_FALSE(view.repainted.empty());
+        // The last picture is the new round's board: two heads, each on a cell of trail.
+        EXPECT_EQ(lit(view.repainted.back()), 4);
+        EXPECT_EQ(view.repainted.back(), view.cells);
+        // Before it, the board with the crash move went out complete.
+        const std::array<std::uint32_t, 920>& crash =
+            view.repainted.size() > 1 ? view.repainted.front() : lastMove;
+        EXPECT_GT(lit(crash), 4);
+        rooms.expectEveryViewMatchesTheRoom();
+    }
+}
+
+// Two timers of one moment: what the first changed is not swallowed when the second clears the
+// board, and each picture is closed by a Repaint.
+TEST(Play, ARepaintFirstHandsOutWhatEarlierTimersOfTheMomentChanged) {
+    ManualClock clock;
+    std::vector<std::string> handedOut;
+    RoomWindow* window = nullptr;
+    int fired = 0;
+    RoomWindow room(
+        clock,
+        [&](Timer) {
+            if (++fired == 1) {
+                window->setCellColour(5, colours::Player1Head);
+                return;
+            }
+            window->setCellColour(5, colours::Free);
+            window->setCellColour(6, colours::Player2Head);
+            window->repaintNow();
+        },
+        [&] {
+            for (const ServerMessage& message : window->takeChanges()) {
+                handedOut.push_back(encode(message));
+            }
+        });
+    window = &room;
+    for (Timer timer : {Timer::Timer1, Timer::Timer2}) {
+        room.setTimerInterval(timer, 50);
+        room.setTimerEnabled(timer, true);
+    }
+    clock.advance(50);
+    const auto rgb = [](Colour colour) {
+        return static_cast<std::uint32_t>(colour.red << 16 | colour.green << 8 | colour.blue);
+    };
+    EXPECT_EQ(handedOut, (std::vector<std::string>{
+                             encode(Paint{{{5, rgb(colours::Player1Head)}}}),
+                             encode(Repaint{}),
+                             encode(Paint{{{5, 0}, {6, rgb(colours::Player2Head)}}}),
+                             encode(Repaint{}),
+                         }));
 }
 
 } // namespace
