@@ -135,9 +135,19 @@ private slots:
     // player still does.
     void playersMenuHandsAPlayerToTheComputer() {
         const QList<QAction*> seats = window->menuBar()->actions()[1]->menu()->actions();
-        QCOMPARE(seats.size(), 2);
-        QCOMPARE(seats[0]->text(), QStringLiteral("Czerwony – strzałki"));
-        QCOMPARE(seats[1]->text(), QStringLiteral("Niebieski – W A S D"));
+        // After the seats, online play: a room can be created or joined, not left.
+        const struct {
+            const char* caption;
+            bool enabled;
+        } gracze[] = {
+            {"Czerwony – strzałki", true}, {"Niebieski – W A S D", true}, {"", true},
+            {"Załóż pokój", true},         {"Dołącz do pokoju…", true},   {"Opuść pokój", false}};
+        QCOMPARE(seats.size(), std::size(gracze));
+        for (qsizetype i = 0; i < seats.size(); ++i) {
+            QCOMPARE(seats[i]->text(), QString::fromUtf8(gracze[i].caption));
+            QCOMPARE(seats[i]->isSeparator(), *gracze[i].caption == '\0');
+            QCOMPARE(seats[i]->isEnabled(), gracze[i].enabled);
+        }
         const QStringList captions{QStringLiteral("Człowiek"), QStringLiteral("Komputer: łatwy"),
                                    QStringLiteral("Komputer: średni"),
                                    QStringLiteral("Komputer: trudny")};
