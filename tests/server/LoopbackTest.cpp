@@ -102,10 +102,13 @@ private slots:
         QCOMPARE(blue.view.cells, red.view.cells);
         QVERIFY(red.view.refusals.empty());
         QVERIFY(blue.view.refusals.empty());
+        // Leaving frees the seats at once; a dropped connection's seat would be held.
+        red.say(LeaveRoom{});
+        blue.say(LeaveRoom{});
     }
 
     // The status counts every connection, greeted or not, and every room, and forgets both
-    // when they go; it is JSON of the site's port, for any HTTP client.
+    // when they go (a room on the lobby's next tick once its players have left); it is JSON of the site's port, for any HTTP client.
     void statusCountsRoomsAndConnections() {
         QTRY_COMPARE(status(), statusOf(0, 0));
         QUrl url = address("/ws");
@@ -123,6 +126,8 @@ private slots:
             blue.say(JoinRoom{red.view.code});
             QTRY_COMPARE(blue.view.seat, std::optional<Seat>(Seat::Blue));
             QCOMPARE(status(), statusOf(1, 3));
+            red.say(LeaveRoom{});
+            blue.say(LeaveRoom{});
         }
         QTRY_COMPARE(status(), statusOf(0, 0));
     }
