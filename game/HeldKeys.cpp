@@ -5,6 +5,8 @@
 
 #include "KeyCodes.h"
 
+#include <utility>
+
 namespace zirvel {
 
 namespace {
@@ -20,6 +22,13 @@ std::uint8_t bit(KeySource source) {
 } // namespace
 
 void HeldKeys::keyDown(std::uint16_t keyCode, std::uint16_t shift, KeySource source) {
+    if (divert_) {
+        if (source != KeySource::Computer) {
+            setDown(keyCode, source, true);
+            divert_(keyCode, true, source);
+        }
+        return;
+    }
     if (ignored(keyCode, source)) {
         return;
     }
@@ -28,6 +37,13 @@ void HeldKeys::keyDown(std::uint16_t keyCode, std::uint16_t shift, KeySource sou
 }
 
 void HeldKeys::keyUp(std::uint16_t keyCode, std::uint16_t shift, KeySource source) {
+    if (divert_) {
+        if (source != KeySource::Computer) {
+            setDown(keyCode, source, false);
+            divert_(keyCode, false, source);
+        }
+        return;
+    }
     if (ignored(keyCode, source)) {
         return;
     }
@@ -77,16 +93,34 @@ bool HeldKeys::down(Player player) const {
 // The computer's keys are not on the keyboard: they stay as they are.
 void HeldKeys::releaseAll() {
     for (Player player : BothPlayers) {
+        if (divert_ && (turboHolders_[slot(player)] & bit(KeySource::Keyboard)) == 0) {
+            continue;
+        }
         keyUp(keys::turboKey(player), 0);
     }
 }
 
 void HeldKeys::pressHeldTurboKeys() {
+    if (divert_) {
+        return;
+    }
     for (Player player : BothPlayers) {
         if (down(player) && game_.state().turbo(player) == Bool16::False) {
             game_.Form_KeyDown(keys::turboKey(player), 0);
         }
     }
+}
+
+void HeldKeys::divertTo(Divert divert) {
+    if (!divert_) {
+        for (Player player : BothPlayers) {
+            if (down(player)) {
+                game_.Form_KeyUp(keys::turboKey(player), 0);
+            }
+        }
+    }
+    turboHolders_ = {};
+    divert_ = std::move(divert);
 }
 
 } // namespace zirvel

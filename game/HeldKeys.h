@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace zirvel {
 
@@ -29,8 +30,12 @@ enum class KeySource : std::uint8_t { Keyboard, Pad, Touch, Computer };
 //
 // While the computer plays a player, that player's keys on the keyboard, on a pad and on a
 // touch screen do nothing: only the computer presses them.
+//
+// In an online room the keys go elsewhere: see divertTo.
 class HeldKeys {
 public:
+    using Divert = std::function<void(std::uint16_t keyCode, bool down, KeySource source)>;
+
     explicit HeldKeys(Game& game)
         : game_(game) {}
 
@@ -44,6 +49,13 @@ public:
     // Hands a player's keys to the computer, or back to the keyboard and pads. Whatever the
     // side that gives them up holds is let go.
     void setComputerPlays(Player player, bool computer);
+    // While a divert is set, the keyboard's, pads' and touches' events go to it instead of the
+    // rules, whoever plays their player here: online a person plays this screen's seat, and
+    // the computer plays the local game alone. The server presses held turbo keys itself, so
+    // pressHeldTurboKeys does nothing; releaseAll sends its releases to the divert. Setting a
+    // divert first lets go of the turbo keys the rules hear as held; each change of divert
+    // forgets the turbo keys held, which belonged to the other side.
+    void divertTo(Divert divert);
 
 private:
     // Notes whether the source holds the key, if it is a turbo key.
@@ -57,6 +69,7 @@ private:
     // Per player, one bit per KeySource that holds the turbo key.
     std::array<std::uint8_t, 2> turboHolders_{};
     std::array<bool, 2> computer_{};
+    Divert divert_;
 };
 
 } // namespace zirvel

@@ -159,7 +159,9 @@ struct PadStep {
         Listen,
         Deaf,
         Computer,
-        Person
+        Person,
+        Divert,
+        Undivert
     };
     Kind kind;
     PadId pad = 0;
@@ -193,11 +195,16 @@ const PadStep FocusLost{PadStep::FocusLost};
 const PadStep NewRound{PadStep::NewRound};
 const PadStep Listen{PadStep::Listen};
 const PadStep Deaf{PadStep::Deaf};
+const PadStep Divert{PadStep::Divert};
+const PadStep Undivert{PadStep::Undivert};
 
 struct PadOutcome {
     std::uint8_t kierunek1, kierunek2;
     bool turbo1, turbo2;
     const char* commands; // N for "Nowa gra", P for "Pauza", in order
+    // The events the divert heard, in order: + or - for down or up, the key code, and k for
+    // the keyboard or p for a pad.
+    const char* diverted = "";
 };
 
 struct PadRow {
@@ -326,6 +333,31 @@ const PadRow PadRows[] = {
      {8, 80, false, false, ""},
      {connect(1), connect(2), computer(P1), computer(P2), pad(1, Left | South),
       pad(2, Right | Start)}},
+    {"diverted, keys reach the divert and not the rules",
+     {8, 80, false, false, "", "+37k +16k -16k +65k"},
+     {Divert, down(keys::Left), down(keys::Shift), up(keys::Shift), down(keys::A)}},
+    {"diverted, the keys of the computer's player go too",
+     {8, 80, false, false, "", "+37k"},
+     {computer(P1), Divert, down(keys::Left)}},
+    {"diverting lets go of the turbo the rules hear as held",
+     {8, 80, false, false, ""},
+     {connect(1), down(keys::Shift), pad(1, South), down(keys::Space), Divert}},
+    {"diverted, a new round presses no held turbo",
+     {8, 80, false, false, "", "+32k"},
+     {Divert, down(keys::Space), NewRound}},
+    {"diverted, focus lost lets go of what the keyboard holds, through the divert",
+     {8, 80, false, false, "", "+16k +32k -32k +32p -16k"},
+     {connect(2), connect(1), Divert, down(keys::Shift), down(keys::Space), up(keys::Space),
+      pad(1, South), FocusLost}},
+    {"diverted, pads press through the divert",
+     {8, 80, false, false, "", "+37p +16p -37p -16p"},
+     {connect(1), Divert, pad(1, Left | South), pad(1, 0)}},
+    {"diverted, a pad no longer heard lets go through the divert",
+     {8, 80, false, false, "", "+16p -16p"},
+     {connect(1), Divert, pad(1, South), Deaf}},
+    {"back from the divert, the rules hear keys, and forget the turbo held meanwhile",
+     {4, 80, false, false, "", "+16k"},
+     {Divert, down(keys::Shift), Undivert, NewRound, down(keys::Left)}},
 };
 
 } // namespace
@@ -342,6 +374,11 @@ TEST(Steering, PadsPressTheirPlayersKeys) {
             commands += command == PadCommand::NowaGra ? 'N' : 'P';
         });
         Seats seats(sim.game, sim.window, keys, pads, 1);
+        std::string diverted;
+        const HeldKeys::Divert divert = [&](std::uint16_t key, bool isDown, KeySource source) {
+            diverted += (diverted.empty() ? "" : " ") + std::string(isDown ? "+" : "-") +
+                        std::to_string(key) + (source == KeySource::Pad ? "p" : "k");
+        };
         sim.game.mnunowagra_Click();
         for (const PadStep& step : row.steps) {
             switch (step.kind) {
@@ -377,6 +414,10 @@ TEST(Steering, PadsPressTheirPlayersKeys) {
                                               ? std::optional(opponent::Level::Easy)
                                               : std::nullopt);
                 break;
+            case PadStep::Divert:
+            case PadStep::Undivert:
+                keys.divertTo(step.kind == PadStep::Divert ? divert : nullptr);
+                break;
             }
         }
         const GameState& state = sim.game.state();
@@ -385,5 +426,6 @@ TEST(Steering, PadsPressTheirPlayersKeys) {
         EXPECT_EQ(state.Turbo1, toBool16(row.outcome.turbo1));
         EXPECT_EQ(state.Turbo2, toBool16(row.outcome.turbo2));
         EXPECT_EQ(commands, row.outcome.commands);
+        EXPECT_EQ(diverted, row.outcome.diverted);
     }
 }
