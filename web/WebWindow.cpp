@@ -241,6 +241,7 @@ void WebWindow::leaveRoom() {
         return;
     }
     inRoom_ = false;
+    heldKeys_.releaseAll();
     heldKeys_.divertTo(nullptr);
     showPicture();
     standStill();
