@@ -99,6 +99,9 @@ class Online(unittest.TestCase):
         watcher = self.page(link)
         watcher.display.wait_until(f"{STATUS}.includes('Oglądasz')")
         red.display.wait_until(f"{STATUS}.includes('Niebieski: jest')")
+        # The status line under the window has made the window smaller.
+        for game in (red, blue, watcher):
+            game.relayout(game.size)
 
         # The watcher gives no commands; the speed a player chose shows on every screen.
         self.assertEqual(watcher.display.evaluate(
@@ -131,7 +134,6 @@ class Online(unittest.TestCase):
         # The next round runs; red's connection drops and red takes its seat back.
         red.display.wait_until(f"{IN_ROOM} && !document.getElementById('Label2').hidden")
         red.display.evaluate("Module.page.roomSocket.socket.close()")
-        blue.display.wait_until(f"{STATUS}.includes('Czerwony: nieobecny')")
         started = time.monotonic()
         red.display.wait_until(f"{STATUS}.includes('Grasz: czerwony')"
                                f" && !{STATUS}.includes('Wracam')", timeout=30)

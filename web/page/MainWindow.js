@@ -296,15 +296,16 @@ class MainWindow {
   showRoomMenu() {
     const idle = this.game('room_state') === 0;
     const reason = MainWindow.Offline[this.online];
-    const rooms = [[$('mnuzaloz'), idle], [$('mnudolacz'), idle], [$('mnuopusc'), !idle]];
-    for (const [item, enabled] of rooms) {
+    const rooms = [{ item: $('mnuzaloz'), enabled: idle }, { item: $('mnudolacz'), enabled: idle },
+                   { item: $('mnuopusc'), enabled: !idle }];
+    rooms.forEach(({ item, enabled }) => {
       item.setAttribute('aria-disabled', String(Boolean(reason) || !enabled));
       if (reason) {
         item.title = reason;
       } else {
         item.removeAttribute('title');
       }
-    }
+    });
     for (const seat of [$('mnugracz1'), $('mnugracz2')]) {
       seat.setAttribute('aria-disabled', String(!idle));
     }
