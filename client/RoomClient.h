@@ -3,10 +3,12 @@
 
 #pragma once
 
+#include "Addresses.h"
 #include "GameWindow.h"
 #include "HeldKeys.h"
 #include "Messages.h"
 #include "RoomCode.h"
+#include "UserMessages.h"
 
 #include <cstdint>
 #include <optional>
@@ -98,20 +100,55 @@ public:
     bool commandsAllowed() const;
     const RoomStatus& status() const { return status_; }
 
+    // How often a new room's code is drawn again when the one drawn is taken.
+    static constexpr int CreateAttempts = 5;
+    // How long the server may take to answer before it counts as unreachable.
+    static constexpr double ConnectTimeout = 10000;
+    // A dropped connection is retried after these waits, the last one over and over, for as
+    // long as the waits add up to less than RejoinTime; one attempt lasts at most
+    // RejoinAttemptTime, which counts too.
+    static constexpr double RejoinWaits[] = {500, 1000, 2000, 4000};
+    static constexpr double RejoinAttemptTime = 5000;
+    static constexpr double RejoinTime = 30000;
+
 private:
+    // What the connection that is opening is for.
+    enum class Purpose { Create, Join, Rejoin };
+
+    void open(Purpose purpose);
+    void handle(const protocol::ServerMessage& message);
+    void welcome(const protocol::Welcome& welcome);
+    void refused(const protocol::Refused& refused);
+    void presence(const protocol::Presence& presence);
+    void menu(const protocol::Menu& menu);
+    // Back to the local game, telling the user the message unless it is empty.
+    void stop(const std::string& message);
+    void arm(std::optional<double> milliseconds);
+    // After a failed attempt to take the seat back: the next wait, or giving up.
+    void retryRejoin();
+    void send(const protocol::ClientMessage& message);
+    // Whether this screen plays a seat of the room it shows.
+    bool playing() const;
+
     Connection& connection_;
     RoomScreen& screen_;
     protocol::RandomBytes random_;
     State state_ = State::Idle;
     RoomStatus status_;
+    std::string server_;
+    std::string url_;
+    std::string code_; // the room asked for, then the one entered
+    std::string token_;
+    Purpose purpose_ = Purpose::Create;
+    bool greeted_ = false; // the server has answered this connection's Hello
+    int createAttempts_ = 0;
+    std::optional<double> armed_; // the wake-up that is armed
+    int rejoinAttempts_ = 0;
+    double rejoinSpent_ = 0;
+    bool rejoinConnecting_ = false;
 };
 
 // The game's ten keys by their labels; empty for any other key code.
 std::optional<protocol::Key> protocolKey(std::uint16_t keyCode);
-// The WebSocket address for a room on the server at `server` (see RoomClient::create); empty
-// for an address that is not http(s).
-std::optional<std::string> webSocketUrl(std::string_view server, std::string_view code);
-// The message the user reads for a refusal.
-std::string messageFor(const protocol::Refused& refused);
 
 } // namespace zirvel::client

@@ -3,6 +3,8 @@
 
 #include "FormTimers.h"
 
+#include <cmath>
+
 FormTimers::FormTimers(QObject* parent)
     : QObject(parent) {
     clock_.start();
@@ -16,8 +18,22 @@ double FormTimers::clockMilliseconds() const {
     return static_cast<double>(clock_.nsecsElapsed()) / 1e6;
 }
 
+void FormTimers::setStandingStill(bool still) {
+    if (still == stillSince_.has_value()) {
+        return;
+    }
+    if (still) {
+        stillSince_ = clockMilliseconds();
+        wakeUp_.stop();
+        return;
+    }
+    const double stood = clockMilliseconds() - *stillSince_;
+    stillSince_.reset();
+    driver_.postpone(static_cast<std::int64_t>(std::ceil(stood)));
+}
+
 void FormTimers::armWakeUp(std::optional<double> milliseconds) {
-    if (!milliseconds) {
+    if (!milliseconds || stillSince_) {
         wakeUp_.stop();
         return;
     }

@@ -31,6 +31,9 @@ public:
     // When the next timer falls due, on the same clock.
     std::optional<std::int64_t> nextDue() const { return driver_.nextDue(); }
     const QElapsedTimer& clock() const { return clock_; }
+    // While the timers stand still none fires; afterwards every due moment is as much later as
+    // the stand lasted, so the game goes on where it stood.
+    void setStandingStill(bool still);
     const QTimer& wakeUp() const { return wakeUp_; }
 
 signals:
@@ -47,5 +50,6 @@ private:
 
     QElapsedTimer clock_;
     QTimer wakeUp_;
+    std::optional<double> stillSince_;
     zirvel::TimerDriver driver_{*this};
 };

@@ -119,13 +119,20 @@ void GameOverDialog::Form_Load() {
 }
 
 void GameOverDialog::cmdkoniec_Click() {
-    mainWindow_.setCounterCaption(Player::One, "0");
-    mainWindow_.setCounterCaption(Player::Two, "0");
+    if (closed_) {
+        closed_(true);
+    } else {
+        mainWindow_.setCounterCaption(Player::One, "0");
+        mainWindow_.setCounterCaption(Player::Two, "0");
+    }
     accept();
 }
 
 void GameOverDialog::Label3_Click() {
     openUrl_(AuthorPage);
+    if (closed_) {
+        closed_(false);
+    }
     accept();
 }
 

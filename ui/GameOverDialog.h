@@ -23,7 +23,14 @@ public:
 
     static const QUrl AuthorPage;
 
+    // How the window was closed: "Zamknij" with true, the author link with false.
+    using Closed = std::function<void(bool resetCounters)>;
+
     GameOverDialog(zirvel::GameWindow& mainWindow, UrlOpener openUrl, QWidget* parent = nullptr);
+
+    // In a room the server resets the counters: the window leaves them alone and reports how
+    // it was closed instead.
+    void reportClosingTo(Closed closed) { closed_ = std::move(closed); }
 
     void cmdkoniec_Click();
     void Label3_Click();
@@ -41,6 +48,7 @@ private:
 
     zirvel::GameWindow& mainWindow_;
     UrlOpener openUrl_;
+    Closed closed_;
     std::array<QLabel*, 2> finalCounters_{};
     QPushButton* cmdkoniec_ = nullptr;
     QLabel* link_ = nullptr;

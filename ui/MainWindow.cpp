@@ -7,6 +7,7 @@
 #include "Fonts.h"
 #include "GameOverDialog.h"
 #include "KeyMapping.h"
+#include "OnlineScreen.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -63,8 +64,11 @@ MainWindow::MainWindow(UrlOpener openUrl)
     // if any, see it and act.
     connect(&timers_, &FormTimers::settled, board_, &BoardView::paintChangedCells);
     connect(&timers_, &FormTimers::settled, this, [this] { seats_.timersSettled(); });
+    online_ = std::make_unique<OnlineScreen>(*this, openUrl_);
+    connect(online_.get(), &OnlineScreen::changed, this, &MainWindow::roomChanged);
     buildMenu();
     buildPlayersMenu();
+    roomChanged();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -75,7 +79,10 @@ MainWindow::MainWindow(UrlOpener openUrl)
     game_.Form_Load();
 }
 
-MainWindow::~MainWindow() = default;
+// The online screen goes first: leaving its room still paints into this window.
+MainWindow::~MainWindow() {
+    online_.reset();
+}
 
 void MainWindow::buildClientArea() {
     auto* client = new QWidget(this);
@@ -117,12 +124,18 @@ void MainWindow::buildClientArea() {
 }
 
 QAction* MainWindow::addCommand(QMenu* menu, const char* name, const QString& caption,
-                                const QKeySequence& shortcut, void (Game::*handler)()) {
+                                const QKeySequence& shortcut, void (Game::*handler)(),
+                                protocol::Command online) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
     action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this,
-            [this, handler] { handle([this, handler] { (game_.*handler)(); }); });
+    connect(action, &QAction::triggered, this, [this, handler, online] {
+        if (online_->inRoom()) {
+            online_->client().command(online);
+            return;
+        }
+        handle([this, handler] { (game_.*handler)(); });
+    });
     return action;
 }
 
@@ -138,7 +151,8 @@ void MainWindow::buildMenu() {
     plik_ = plik;
 
     nowaGra_ = addCommand(plik, "mnunowagra", QStringLiteral("Nowa gra"),
-                          QKeySequence(Qt::CTRL | Qt::Key_N), &Game::mnunowagra_Click);
+                          QKeySequence(Qt::CTRL | Qt::Key_N), &Game::mnunowagra_Click,
+                          protocol::Command::NowaGra);
 
     pauza_ = plik->addAction(QStringLiteral("Pauza"));
     pauza_->setObjectName(QStringLiteral("mnupauza"));
@@ -149,11 +163,15 @@ void MainWindow::buildMenu() {
     // mark the user saw, so put it back first.
     connect(pauza_, &QAction::triggered, this, [this](bool checked) {
         pauza_->setChecked(!checked);
+        if (online_->inRoom()) {
+            online_->client().command(protocol::Command::Pauza);
+            return;
+        }
         handle([this] { game_.mnupauza_Click(); });
     });
 
     koniecGry_ = addCommand(plik, "mnukoniecgry", QStringLiteral("Koniec gry"), {},
-                            &Game::mnukoniecgry_Click);
+                            &Game::mnukoniecgry_Click, protocol::Command::KoniecGry);
     plik->addSeparator()->setObjectName(QStringLiteral("sep1"));
 
     QMenu* speed = plik->addMenu(QStringLiteral("Prędkość gry"));
@@ -167,8 +185,13 @@ void MainWindow::buildMenu() {
         action->setObjectName(QStringLiteral("mnuspeed(%1)").arg(index));
         action->setCheckable(true);
         action->setActionGroup(speedGroup);
-        connect(action, &QAction::triggered, this,
-                [this, index] { handle([this, index] { game_.mnuspeed_Click(index); }); });
+        connect(action, &QAction::triggered, this, [this, index] {
+            if (online_->inRoom()) {
+                online_->client().speed(index);
+                return;
+            }
+            handle([this, index] { game_.mnuspeed_Click(index); });
+        });
         speeds_[static_cast<std::size_t>(index - 1)] = action;
     }
 
@@ -192,6 +215,7 @@ void MainWindow::buildPlayersMenu() {
             gracze->addMenu(player == Player::One ? QStringLiteral("Czerwony – strzałki")
                                                   : QStringLiteral("Niebieski – W A S D"));
         seat->setObjectName(QStringLiteral("mnugracz%1").arg(number(player)));
+        seatMenus_[slot(player)] = seat;
         auto* group = new QActionGroup(this);
         for (std::size_t index = 0; index < captions.size(); ++index) {
             QAction* action = seat->addAction(captions[index]);
@@ -203,6 +227,83 @@ void MainWindow::buildPlayersMenu() {
                     [this, player, level = levels[index]] { seats_.choose(player, level); });
         }
     }
+
+    gracze->addSeparator()->setObjectName(QStringLiteral("sep3"));
+    zaloz_ = gracze->addAction(QStringLiteral("Załóż pokój"));
+    zaloz_->setObjectName(QStringLiteral("mnuzaloz"));
+    connect(zaloz_, &QAction::triggered, online_.get(), &OnlineScreen::createRoom);
+    dolacz_ = gracze->addAction(QStringLiteral("Dołącz do pokoju…"));
+    dolacz_->setObjectName(QStringLiteral("mnudolacz"));
+    connect(dolacz_, &QAction::triggered, online_.get(), &OnlineScreen::joinRoom);
+    opusc_ = gracze->addAction(QStringLiteral("Opuść pokój"));
+    opusc_->setObjectName(QStringLiteral("mnuopusc"));
+    connect(opusc_, &QAction::triggered, online_.get(), &OnlineScreen::leaveRoom);
+}
+
+void MainWindow::roomChanged() {
+    const bool idle = online_->client().state() == client::RoomClient::State::Idle;
+    const bool inRoom = online_->inRoom();
+    zaloz_->setEnabled(idle);
+    dolacz_->setEnabled(idle);
+    opusc_->setEnabled(inRoom);
+    for (QMenu* seat : seatMenus_) {
+        seat->setEnabled(!inRoom);
+    }
+    if (inRoom) {
+        nowaGra_->setEnabled(online_->client().commandsAllowed());
+    }
+}
+
+void MainWindow::enterRoom() {
+    Picture picture{cells_,
+                    {counterCaption(Player::One), counterCaption(Player::Two)},
+                    countdownCaption(),
+                    countdownVisible(),
+                    {},
+                    {},
+                    nowaGra_->isEnabled()};
+    for (std::size_t index = 0; index < picture.menuEnabled.size(); ++index) {
+        const auto item = static_cast<MenuItem>(index);
+        picture.menuEnabled[index] = menuEnabled(item);
+        picture.menuChecked[index] = menuChecked(item);
+        // Until the room's own states come.
+        setMenuEnabled(item, false);
+    }
+    aside_ = std::move(picture);
+    timers_.setStandingStill(true);
+    heldKeys_.divertTo([this](std::uint16_t keyCode, bool down, KeySource source) {
+        online_->client().key(keyCode, down, source);
+    });
+    for (int index = 1; index <= board::CellCount; ++index) {
+        setCellColour(index, colours::Free);
+    }
+    board_->paintChangedCells();
+    setCounterCaption(Player::One, "0");
+    setCounterCaption(Player::Two, "0");
+    setCountdownVisible(false);
+}
+
+void MainWindow::leaveRoom() {
+    if (!aside_) {
+        return;
+    }
+    const Picture picture = *std::exchange(aside_, std::nullopt);
+    heldKeys_.divertTo(nullptr);
+    for (int index = 1; index <= board::CellCount; ++index) {
+        setCellColour(index, picture.cells.at(index));
+    }
+    board_->paintChangedCells();
+    setCounterCaption(Player::One, picture.counters[0]);
+    setCounterCaption(Player::Two, picture.counters[1]);
+    setCountdownCaption(picture.countdown);
+    setCountdownVisible(picture.countdownVisible);
+    for (std::size_t index = 0; index < picture.menuEnabled.size(); ++index) {
+        const auto item = static_cast<MenuItem>(index);
+        setMenuEnabled(item, picture.menuEnabled[index]);
+        setMenuChecked(item, picture.menuChecked[index]);
+    }
+    nowaGra_->setEnabled(picture.nowaGraEnabled);
+    timers_.setStandingStill(false);
 }
 
 void MainWindow::padCommand(PadCommand command) {

@@ -8,6 +8,7 @@
 #include "Game.h"
 #include "GameWindow.h"
 #include "HeldKeys.h"
+#include "Messages.h"
 #include "PadReader.h"
 #include "Pads.h"
 #include "Seats.h"
@@ -16,8 +17,11 @@
 #include <QUrl>
 #include <array>
 #include <functional>
+#include <memory>
+#include <optional>
 
 class BoardView;
+class OnlineScreen;
 class QAction;
 class QLabel;
 class QMenu;
@@ -41,6 +45,12 @@ public:
     const zirvel::Pads& pads() const { return pads_; }
     PadReader& padReader() { return padReader_; }
     const zirvel::Seats& seats() const { return seats_; }
+    OnlineScreen& online() { return *online_; }
+
+    // The online screen's: the local game stands still with its picture put aside, and the
+    // keys go to the room; then back as it stood.
+    void enterRoom();
+    void leaveRoom();
 
     zirvel::Colour cellColour(int index) const override { return cells_.at(index); }
     void setCellColour(int index, zirvel::Colour colour) override;
@@ -74,14 +84,29 @@ private:
     void buildMenu();
     // "Gracze": who plays red and who plays blue, a person or the computer.
     void buildPlayersMenu();
+    // A command of the menu: the local game's handler, or in a room the server's command.
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption,
-                        const QKeySequence& shortcut, void (zirvel::Game::*handler)());
+                        const QKeySequence& shortcut, void (zirvel::Game::*handler)(),
+                        zirvel::protocol::Command online);
     // Runs one of the rules' handlers, then tells the rules which turbo keys are still down.
     void handle(const std::function<void()>& handler);
     // A pad's "Nowa gra" or "Pauza": the menu's own command, which heeds its enabled state.
     void padCommand(zirvel::PadCommand command);
     QLabel* counterLabel(zirvel::Player player) const;
     QAction* menuAction(zirvel::MenuItem item) const;
+    // The menus' enabled states that depend on the room the window is in, if any.
+    void roomChanged();
+
+    // What the window showed of the local game when it entered a room.
+    struct Picture {
+        zirvel::board::CellGrid cells;
+        std::array<std::string, 2> counters;
+        std::string countdown;
+        bool countdownVisible = false;
+        std::array<bool, 6> menuEnabled{};
+        std::array<bool, 6> menuChecked{};
+        bool nowaGraEnabled = true;
+    };
 
     zirvel::board::CellGrid cells_;
     BoardView* board_ = nullptr;
@@ -92,6 +117,11 @@ private:
     QAction* koniecGry_ = nullptr;
     std::array<QAction*, 4> speeds_{};
     QMenu* plik_ = nullptr;
+    std::array<QMenu*, 2> seatMenus_{};
+    QAction* zaloz_ = nullptr;
+    QAction* dolacz_ = nullptr;
+    QAction* opusc_ = nullptr;
+    std::optional<Picture> aside_;
     FormTimers timers_;
     UrlOpener openUrl_;
     zirvel::Game game_{*this};
@@ -99,4 +129,5 @@ private:
     zirvel::Pads pads_{heldKeys_, [this](zirvel::PadCommand command) { padCommand(command); }};
     PadReader padReader_{pads_};
     zirvel::Seats seats_;
+    std::unique_ptr<OnlineScreen> online_;
 };
