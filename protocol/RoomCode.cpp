@@ -5,10 +5,16 @@
 
 #include "Messages.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <sys/random.h>
 #include <system_error>
 #include <vector>
+
+#ifdef __EMSCRIPTEN__
+#include <unistd.h>
+#else
+#include <sys/random.h>
+#endif
 
 namespace zirvel::protocol {
 
@@ -35,6 +41,18 @@ std::string randomText(const RandomBytes& random, std::size_t length) {
 
 } // namespace
 
+#ifdef __EMSCRIPTEN__
+// In a page: the browser's crypto.getRandomValues, which gives at most 256 bytes a call.
+void systemRandomBytes(std::span<std::uint8_t> bytes) {
+    constexpr std::size_t MostPerCall = 256;
+    for (std::size_t filled = 0; filled < bytes.size(); filled += MostPerCall) {
+        const std::size_t size = std::min(MostPerCall, bytes.size() - filled);
+        if (getentropy(bytes.data() + filled, size) != 0) {
+            throw std::system_error(errno, std::generic_category(), "getentropy");
+        }
+    }
+}
+#else
 void systemRandomBytes(std::span<std::uint8_t> bytes) {
     std::size_t filled = 0;
     while (filled < bytes.size()) {
@@ -48,6 +66,7 @@ void systemRandomBytes(std::span<std::uint8_t> bytes) {
         filled += static_cast<std::size_t>(got);
     }
 }
+#endif
 
 std::string newRoomCode(const RandomBytes& random) {
     return randomText(random, RoomCodeLength);

@@ -30,6 +30,27 @@ EM_JS(void, page_set_round, (int started, int running), {
 EM_JS(void, page_timer_fired, (int timer, double due, double clock), {
     Module.page.timerFired(timer, due, clock);
 });
+EM_JS(int, page_handed_text_size, (int index), {
+    return lengthBytesUTF8(Module.page.handed[index]) + 1;
+});
+EM_JS(void, page_handed_text, (int index, char* buffer, int size), {
+    stringToUTF8(Module.page.handed[index], buffer, size);
+});
+EM_JS(void, page_open_socket, (const char* url), { Module.page.openSocket(UTF8ToString(url)); });
+EM_JS(void, page_send_socket, (const char* text), { Module.page.sendSocket(UTF8ToString(text)); });
+EM_JS(void, page_close_socket, (), { Module.page.closeSocket(); });
+EM_JS(void, page_arm_room_wake_up, (double milliseconds), {
+    Module.page.armRoomWakeUp(milliseconds);
+});
+EM_JS(void, page_room_entered, (), { Module.page.roomEntered(); });
+EM_JS(void, page_room_left, (), { Module.page.roomLeft(); });
+EM_JS(void, page_show_room_status, (const char* code, int seat, int red, int blue, int watchers,
+                                    int delay, int reconnecting), {
+    Module.page.showRoomStatus(UTF8ToString(code), seat, red, blue, watchers, delay,
+                               reconnecting !== 0);
+});
+EM_JS(void, page_close_game_over, (), { Module.page.closeGameOver(); });
+EM_JS(void, page_tell, (const char* message), { Module.page.tell(UTF8ToString(message)); });
 // clang-format on
 
 namespace page {
@@ -63,6 +84,42 @@ void setRound(bool started, bool running) {
 }
 void timerFired(int timer, double due, double clock) {
     page_timer_fired(timer, due, clock);
+}
+
+std::string handedText(int index) {
+    const int size = page_handed_text_size(index);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    page_handed_text(index, text.data(), size);
+    text.resize(static_cast<std::size_t>(size - 1));
+    return text;
+}
+void openSocket(const char* url) {
+    page_open_socket(url);
+}
+void sendSocket(const char* text) {
+    page_send_socket(text);
+}
+void closeSocket() {
+    page_close_socket();
+}
+void armRoomWakeUp(double milliseconds) {
+    page_arm_room_wake_up(milliseconds);
+}
+void roomEntered() {
+    page_room_entered();
+}
+void roomLeft() {
+    page_room_left();
+}
+void showRoomStatus(const char* code, int seat, int red, int blue, int watchers, int delay,
+                    bool reconnecting) {
+    page_show_room_status(code, seat, red, blue, watchers, delay, reconnecting ? 1 : 0);
+}
+void closeGameOver() {
+    page_close_game_over();
+}
+void tell(const char* message) {
+    page_tell(message);
 }
 
 } // namespace page

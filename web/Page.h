@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <string>
+
 // What the page's script does for the game: draws, shows texts and menu states, and keeps the
 // browser timers. Each call goes to the script's `page` object.
 namespace page {
@@ -22,5 +24,23 @@ void showGameOver(const char* counter1, const char* counter2);
 void setRound(bool started, bool running);
 // A timer fired at `clock` milliseconds, due at `due`: for the page's own measurements.
 void timerFired(int timer, double due, double clock);
+
+// Online play.
+// The text the script handed the call under way, by its place among them.
+std::string handedText(int index);
+// The room's WebSocket; its events come back through the entry points zirvel_socket_*.
+void openSocket(const char* url);
+void sendSocket(const char* text);
+void closeSocket();
+// Wakes the room's client this many milliseconds from now; a negative value cancels it.
+void armRoomWakeUp(double milliseconds);
+void roomEntered();
+void roomLeft();
+// `seat`, `red`, `blue`: the numbers of protocol::Seat and protocol::PlayerState.
+void showRoomStatus(const char* code, int seat, int red, int blue, int watchers, int delay,
+                    bool reconnecting);
+// The room's game-over window closes everywhere.
+void closeGameOver();
+void tell(const char* message);
 
 } // namespace page

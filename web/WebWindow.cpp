@@ -131,6 +131,10 @@ void WebWindow::setPadsListening(bool listening) {
 }
 
 void WebWindow::command(Command command) {
+    if (inRoom_) {
+        roomCommand(command);
+        return;
+    }
     handle([&] {
         switch (command) {
         case Command::NowaGra:
@@ -157,8 +161,28 @@ void WebWindow::command(Command command) {
     });
 }
 
+void WebWindow::roomCommand(Command command) {
+    switch (command) {
+    case Command::NowaGra:
+        room_->command(protocol::Command::NowaGra);
+        break;
+    case Command::Pauza:
+        room_->command(protocol::Command::Pauza);
+        break;
+    case Command::KoniecGry:
+        room_->command(protocol::Command::KoniecGry);
+        break;
+    case Command::Speed1:
+    case Command::Speed2:
+    case Command::Speed3:
+    case Command::Speed4:
+        room_->speed(static_cast<int>(command) - static_cast<int>(Command::Speed1) + 1);
+        break;
+    }
+}
+
 void WebWindow::choosePlayer(Player player, std::optional<opponent::Level> level) {
-    if (quit_) {
+    if (quit_ || inRoom_) {
         return;
     }
     seats_.choose(player, level);
@@ -166,6 +190,10 @@ void WebWindow::choosePlayer(Player player, std::optional<opponent::Level> level
 }
 
 void WebWindow::gameOverClosed(bool resetCounters) {
+    if (inRoom_) {
+        room_->closeGameOver(resetCounters);
+        return;
+    }
     if (resetCounters) {
         setCounterCaption(Player::One, "0");
         setCounterCaption(Player::Two, "0");
@@ -173,17 +201,68 @@ void WebWindow::gameOverClosed(bool resetCounters) {
 }
 
 void WebWindow::setHidden(bool hidden) {
-    if (quit_ || hidden == hiddenSince_.has_value()) {
+    if (quit_) {
         return;
     }
-    if (hidden) {
-        hiddenSince_ = clockMilliseconds();
+    hidden_ = hidden;
+    standStill();
+}
+
+void WebWindow::standStill() {
+    const bool still = hidden_ || inRoom_;
+    if (still == stillSince_.has_value()) {
+        return;
+    }
+    if (still) {
+        stillSince_ = clockMilliseconds();
         page::armWakeUp(-1.0);
         return;
     }
-    const double hiddenFor = clockMilliseconds() - *hiddenSince_;
-    hiddenSince_.reset();
-    driver_.postpone(static_cast<std::int64_t>(std::ceil(hiddenFor)));
+    const double stillFor = clockMilliseconds() - *stillSince_;
+    stillSince_.reset();
+    driver_.postpone(static_cast<std::int64_t>(std::ceil(stillFor)));
+}
+
+void WebWindow::enterRoom() {
+    if (quit_ || inRoom_) {
+        return;
+    }
+    inRoom_ = true;
+    heldKeys_.releaseAll();
+    touches_.liftAll();
+    heldKeys_.divertTo([this](std::uint16_t keyCode, bool down, KeySource source) {
+        room_->key(keyCode, down, source);
+    });
+    standStill();
+}
+
+void WebWindow::leaveRoom() {
+    if (!inRoom_) {
+        return;
+    }
+    inRoom_ = false;
+    heldKeys_.releaseAll();
+    heldKeys_.divertTo(nullptr);
+    showPicture();
+    standStill();
+}
+
+// The local game's picture as it stood when the room came, over the room's.
+void WebWindow::showPicture() {
+    for (int index = 1; index <= board::CellCount; ++index) {
+        const Colour colour = cells_.at(index);
+        shown_.set(index, colour);
+        page::paintCell(index, colour.red, colour.green, colour.blue);
+    }
+    changed_.reset();
+    for (Player player : {Player::One, Player::Two}) {
+        page::setCounter(number(player), counters_[slot(player)].c_str());
+    }
+    page::setCountdown(countdownCaption_.c_str(), countdownVisible_);
+    for (MenuItem item : {MenuItem::Pauza, MenuItem::KoniecGry, MenuItem::Speed1, MenuItem::Speed2,
+                          MenuItem::Speed3, MenuItem::Speed4}) {
+        showMenu(item);
+    }
 }
 
 void WebWindow::quit() {
@@ -262,7 +341,7 @@ void WebWindow::holdEnded() {
 }
 
 void WebWindow::paintChangedCells() {
-    if (holding_ || changed_.none()) {
+    if (holding_ || inRoom_ || changed_.none()) {
         return;
     }
     bool painted = false;
@@ -293,8 +372,8 @@ double WebWindow::clockMilliseconds() const {
 }
 
 void WebWindow::armWakeUp(std::optional<double> milliseconds) {
-    if (quit_ || hiddenSince_) {
-        return; // nothing runs while nobody can see the board
+    if (quit_ || stillSince_) {
+        return; // nothing runs while nobody can see the board, or while a room is shown
     }
     page::armWakeUp(milliseconds.value_or(-1.0));
 }

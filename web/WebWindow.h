@@ -11,6 +11,7 @@
 #include "MenuStates.h"
 #include "Pads.h"
 #include "PictureHold.h"
+#include "RoomClient.h"
 #include "Seats.h"
 #include "TimerDriver.h"
 #include "Touches.h"
@@ -58,6 +59,12 @@ public:
     void setHidden(bool hidden);
     // "Koniec": nothing runs any more.
     void quit();
+    // Online play: while a room is shown its client takes this window's keys, pads, touches,
+    // commands and game-over window, the local game stands still, and its picture waits to be
+    // shown again as it was.
+    void setRoom(zirvel::client::RoomClient& room) { room_ = &room; }
+    void enterRoom();
+    void leaveRoom();
 
     zirvel::Colour cellColour(int index) const override { return cells_.at(index); }
     void setCellColour(int index, zirvel::Colour colour) override;
@@ -91,6 +98,11 @@ private:
     double nextTouchCheck() const;
     void paintChangedCells();
     void showMenu(zirvel::MenuItem item) const;
+    // The local game stands still while the page is hidden or shows a room, and takes up its
+    // timers where they were once neither holds.
+    void standStill();
+    void roomCommand(Command command);
+    void showPicture();
 
     double refreshInterval_;
     zirvel::board::CellGrid cells_;
@@ -102,7 +114,10 @@ private:
     std::string countdownCaption_ = "4";
     bool countdownVisible_ = false;
     zirvel::MenuStates menus_;
-    std::optional<double> hiddenSince_;
+    bool hidden_ = false;
+    bool inRoom_ = false;
+    std::optional<double> stillSince_;
+    zirvel::client::RoomClient* room_ = nullptr;
     bool quit_ = false;
     // From "Nowa gra" to "Koniec gry": rounds follow each other, running or paused.
     bool started_ = false;

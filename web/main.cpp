@@ -2,6 +2,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The entry points the page's script calls.
+#include "Page.h"
+#include "RoomCode.h"
+#include "WebConnection.h"
+#include "WebRoomScreen.h"
 #include "WebWindow.h"
 
 #include <emscripten.h>
@@ -11,6 +15,18 @@
 namespace {
 
 std::unique_ptr<WebWindow> window;
+
+// Online play, beside the window whose picture and keys it takes while a room is shown.
+struct Online {
+    explicit Online(WebWindow& shown)
+        : screen(shown) {}
+
+    WebConnection connection;
+    WebRoomScreen screen;
+    zirvel::client::RoomClient client{connection, screen, zirvel::protocol::systemRandomBytes};
+};
+
+std::unique_ptr<Online> online;
 
 zirvel::KeyIdentity keyIdentity(int named, int character, int position) {
     return {static_cast<zirvel::NamedKey>(named), static_cast<char32_t>(character),
@@ -23,6 +39,8 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void zirvel_start(double refreshInterval) {
     window = std::make_unique<WebWindow>(refreshInterval);
+    online = std::make_unique<Online>(*window);
+    window->setRoom(online->client);
 }
 
 // `named`, `position`: the numbers of zirvel::NamedKey and zirvel::KeyPosition.
@@ -110,6 +128,47 @@ EMSCRIPTEN_KEEPALIVE void zirvel_set_refresh_interval(double milliseconds) {
 }
 
 EMSCRIPTEN_KEEPALIVE void zirvel_quit() {
+    online->client.leave();
     window->quit();
+}
+
+// The page's address, http(s)://host[:port]/, is the script's first handed text; joining, the
+// room's code its second.
+EMSCRIPTEN_KEEPALIVE void zirvel_room_create() {
+    online->client.create(page::handedText(0));
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_room_join() {
+    online->client.join(page::handedText(0), page::handedText(1));
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_room_leave() {
+    online->client.leave();
+}
+
+// The numbers of RoomClient::State.
+EMSCRIPTEN_KEEPALIVE int zirvel_room_state() {
+    return online ? static_cast<int>(online->client.state()) : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int zirvel_room_commands_allowed() {
+    return !online || online->client.commandsAllowed() ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_room_wake_up() {
+    online->client.wakeUp();
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_socket_opened() {
+    online->client.connected();
+}
+
+// The frame's text is the script's first handed text.
+EMSCRIPTEN_KEEPALIVE void zirvel_socket_message() {
+    online->client.received(page::handedText(0));
+}
+
+EMSCRIPTEN_KEEPALIVE void zirvel_socket_closed() {
+    online->client.disconnected();
 }
 }

@@ -66,9 +66,14 @@ class GameOverDialog {
   }
 
   close(resetCounters) {
+    this.hide();
+    this.window.gameOverClosed(resetCounters);
+  }
+
+  // Closes the window without a word to the game: in a room, another player has closed it.
+  hide() {
     this.frame.hidden = true;
     this.veil.hidden = true;
-    this.window.gameOverClosed(resetCounters);
   }
 
   key(event) {

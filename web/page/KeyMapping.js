@@ -74,9 +74,18 @@ class KeyMapping {
   }
 
   keyDown(event) {
-    const { dialog, menu, board } = this.window;
+    const { dialog, joinDialog, messages, menu, board } = this.window;
     if (dialog.isOpen()) {
       dialog.key(event);
+      return;
+    }
+    if (joinDialog.isOpen()) {
+      joinDialog.key(event);
+      return;
+    }
+    if (messages.isOpen() && event.key === 'Escape' && !menu.isOpen()) {
+      event.preventDefault();
+      messages.close();
       return;
     }
     const shortcut = windowShortcut(event);

@@ -20,7 +20,7 @@ class MenuBar {
     this.menus.forEach(({ button, menu }, index) => {
       on(button, 'mousedown', (event) => {
         event.preventDefault();
-        if (this.isOpen() || !this.window.dialog.isOpen()) {
+        if (this.isOpen() || !this.window.modalOpen()) {
           this.toggle(index);
         }
       });

@@ -37,8 +37,8 @@ class Touches {
 
   down(event) {
     this.touchedLast = Touches.isFinger(event);
-    const { menu, dialog } = this.window;
-    if (!this.touchedLast || !this.window.started || menu.isOpen() || dialog.isOpen() ||
+    const { menu } = this.window;
+    if (!this.touchedLast || !this.window.started || menu.isOpen() || this.window.modalOpen() ||
         document.hidden || event.target.closest(Touches.Controls)) {
       return;
     }
@@ -77,4 +77,4 @@ class Touches {
 }
 
 // Where a finger works a control rather than steering.
-Touches.Controls = '.menubar, .dialog-frame, .prompt';
+Touches.Controls = '.menubar, .dialog-frame, .prompt, .room-window, .room-bar';

@@ -5,12 +5,14 @@
 // size that fits and at which a board cell is a whole number of device pixels, and it stands
 // centred. The help goes beside or below the window, where the window leaves room; only where
 // no margin can hold it does the window give up a little of its size for it. On a touch
-// screen the menu bar is a finger's height whatever the zoom, and the window fits with it.
+// screen the menu bar is a finger's height whatever the zoom, and the window fits with it. In a
+// room, the room's status line goes right under the window, and the window leaves it room.
 class WindowLayout {
   // `stats`: where the benchmarks find how long each fit took, when they ask.
   constructor(elements, boardView, listeners, stats) {
     this.window = elements.window;
     this.help = elements.help;
+    this.room = elements.room;
     this.boardView = boardView;
     this.listeners = listeners;
     this.stats = stats;
@@ -51,7 +53,8 @@ class WindowLayout {
     // The visible size: on a phone the page's own overflow would widen the layout viewport
     // that innerWidth reports, and the window would never shrink back into the screen.
     const width = document.documentElement.clientWidth;
-    const height = document.documentElement.clientHeight;
+    const room = this.roomHeight(width, document.documentElement.clientHeight);
+    const height = document.documentElement.clientHeight - room;
     const clientHeight = WindowLayout.Height - WindowLayout.MenuBar;
     const fits = Math.min(width / WindowLayout.Width, height / WindowLayout.Height,
                           (height - this.touchBar()) / clientHeight);
@@ -68,8 +71,35 @@ class WindowLayout {
       place = this.placeAlone(largest, ratio, width, height);
     }
     this.apply(place, ratio);
+    if (room) {
+      this.placeRoom(place, room, ratio);
+    }
     if (this.stats.recording) {
       this.stats.layouts.push(performance.now() - started);
+    }
+  }
+
+  // The height the room's status line takes under the window, with its gap, in CSS pixels; 0
+  // outside a room. Its text is sized for the window's zoom that the whole viewport would give.
+  roomHeight(width, height) {
+    if (this.room.hidden) {
+      return 0;
+    }
+    const zoom = Math.min(width / WindowLayout.Width, height / WindowLayout.Height);
+    this.room.style.fontSize = Math.min(20, Math.max(12, Math.round(7.5 * zoom))) + 'px';
+    this.room.style.width = Math.min(width, WindowLayout.Width * zoom) + 'px';
+    return this.room.offsetHeight + WindowLayout.Gap;
+  }
+
+  // Under the window, as wide as it; the help, where it went below the window, goes below it.
+  placeRoom(place, room, ratio) {
+    const device = (css) => Math.round(Math.max(0, css) * ratio) / ratio;
+    const top = place.top + this.windowHeight(place.zoom) + WindowLayout.Gap;
+    this.room.style.left = device(place.left) + 'px';
+    this.room.style.top = device(top) + 'px';
+    this.room.style.width = WindowLayout.Width * place.zoom + 'px';
+    if (place.help && this.help.classList.contains('below')) {
+      this.help.style.top = device(place.help.top + room) + 'px';
     }
   }
 
