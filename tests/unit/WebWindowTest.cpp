@@ -58,6 +58,15 @@ void setRound(bool started, bool running) {
     fakePage.rounds += started ? (running ? "SR " : "S ") : "- ";
 }
 void timerFired(int, double, double) {}
+void openSocket(const char*) {}
+void sendSocket(const char*) {}
+void closeSocket() {}
+void armRoomWakeUp(double) {}
+void roomEntered() {}
+void roomLeft() {}
+void showRoomStatus(const char*, int, int, int, int, int, bool) {}
+void closeGameOver() {}
+void tell(const char*) {}
 
 } // namespace page
 
