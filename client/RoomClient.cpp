@@ -194,7 +194,12 @@ void RoomClient::handle(const protocol::ServerMessage& message) {
                    },
                    [&](const protocol::Welcome& entered) { welcome(entered); },
                    [&](const protocol::Refused& refusal) { refused(refusal); },
-                   [&](const protocol::Ping& ping) { send(protocol::Pong{ping.id}); },
+                   [&](const protocol::Ping& ping) {
+                       send(protocol::Pong{ping.id});
+                       if (inRoom) {
+                           arm(SilenceLimit);
+                       }
+                   },
                    [&](const protocol::Stopping&) { stop(messageFor(Notice::Stopping)); },
                    [&](const protocol::Paint& paint) {
                        if (inRoom) {
@@ -249,7 +254,7 @@ void RoomClient::welcome(const protocol::Welcome& welcome) {
         return;
     }
     const bool rejoined = state_ == State::Reconnecting;
-    arm(std::nullopt);
+    arm(SilenceLimit);
     state_ = State::InRoom;
     code_ = welcome.code;
     token_ = welcome.token;
@@ -355,7 +360,10 @@ void RoomClient::wakeUp() {
     }
     switch (state_) {
     case State::Idle:
+        return;
     case State::InRoom:
+        connection_.close();
+        disconnected();
         return;
     case State::Connecting:
         stop(messageFor(Notice::Unreachable, server_));

@@ -110,6 +110,9 @@ public:
     static constexpr double RejoinWaits[] = {500, 1000, 2000, 4000};
     static constexpr double RejoinAttemptTime = 5000;
     static constexpr double RejoinTime = 30000;
+    // The server pings every second: this long without a ping, a connection counts as dropped
+    // though no close came, as when the network between went away.
+    static constexpr double SilenceLimit = 5000;
 
 private:
     // What the connection that is opening is for.

@@ -30,7 +30,8 @@ constexpr ReasonText ReasonTexts[] = {
     {Reason::NoGameOver, "Okno końca gry jest już zamknięte."},
     {Reason::RoomTaken, "Nie udało się założyć pokoju: każdy wylosowany kod był zajęty. Spróbuj "
                         "jeszcze raz."},
-    {Reason::NoSeat, "Twoje miejsce w pokoju już na ciebie nie czeka."},
+    {Reason::NoSeat, "Twoje miejsce w pokoju już na ciebie nie czeka: minęło 30 sekund albo "
+                     "serwer uruchomiono ponownie, a pokoje tego nie przetrwają."},
     {Reason::ServerFull, "Serwer nie przyjmuje teraz nowych pokoi. Spróbuj później."},
 };
 
@@ -45,7 +46,8 @@ constexpr NoticeText NoticeTexts[] = {
     {Notice::ConnectionLost, "Połączenie z serwerem zostało przerwane."},
     {Notice::RejoinFailed,
      "Połączenie z serwerem zostało przerwane i nie udało się wrócić do pokoju."},
-    {Notice::Stopping, "Serwer kończy pracę: pokój został zamknięty."},
+    {Notice::Stopping, "Serwer kończy pracę: pokój został zamknięty i nie wróci po ponownym "
+                       "uruchomieniu serwera."},
     {Notice::RedLeft, "Gracz czerwony opuścił pokój."},
     {Notice::BlueLeft, "Gracz niebieski opuścił pokój."},
 };
