@@ -7,13 +7,16 @@
 #include "Overloaded.h"
 
 #include <utility>
+#include <vector>
 
 namespace zirvel::server {
 
-Lobby::Lobby(Clock& clock, protocol::RandomBytes random, Send send)
+Lobby::Lobby(Clock& clock, protocol::RandomBytes random, Send send, Close close)
     : clock_(clock)
     , random_(std::move(random))
-    , send_(std::move(send)) {}
+    , send_(std::move(send))
+    , close_(std::move(close))
+    , pinger_(clock.alarm([this] { pingAll(); })) {}
 
 const Room* Lobby::room(const std::string& code) const {
     const auto found = rooms_.find(code);
@@ -49,9 +52,8 @@ void Lobby::handle(MemberId id, Connection& connection, const protocol::ClientMe
             [&](const protocol::CreateRoom& create) { this->create(id, connection, create.code); },
             [&](const protocol::JoinRoom& join) { this->join(id, connection, join.code); },
             [&](const protocol::LeaveRoom&) { leave(id, connection); },
-            // No seat is held for a dropped connection yet.
-            [&](const protocol::Rejoin&) { refuse(id, protocol::Reason::NoSeat); },
-            [&](const protocol::Pong&) {},
+            [&](const protocol::Rejoin& rejoin) { this->rejoin(id, connection, rejoin); },
+            [&](const protocol::Pong& answer) { pong(id, connection, answer.id); },
             [&](const auto& inRoom) {
                 if (!connection.room) {
                     refuse(id, protocol::Reason::NotInRoom);
@@ -72,7 +74,17 @@ void Lobby::create(MemberId id, Connection& connection, const std::string& code)
         refuse(id, protocol::Reason::RoomTaken);
         return;
     }
-    auto room = std::make_unique<Room>(
+    std::unique_ptr<Room> room = newRoom(code);
+    connection.room = room.get();
+    rooms_.emplace(code, std::move(room));
+    connection.room->join(id);
+    if (!std::exchange(pinging_, true)) {
+        pinger_->arm(PingInterval);
+    }
+}
+
+std::unique_ptr<Room> Lobby::newRoom(const std::string& code) {
+    return std::make_unique<Room>(
         code, clock_, random_,
         [this](std::span<const MemberId> to, const protocol::ServerMessage& message) {
             const std::string text = protocol::encode(message);
@@ -80,9 +92,57 @@ void Lobby::create(MemberId id, Connection& connection, const std::string& code)
                 send_(member, text);
             }
         });
-    connection.room = room.get();
-    rooms_.emplace(code, std::move(room));
-    connection.room->join(id);
+}
+
+// A wrong code and a wrong token are refused alike: neither tells which rooms exist.
+void Lobby::rejoin(MemberId id, Connection& connection, const protocol::Rejoin& rejoin) {
+    if (connection.room) {
+        refuse(id, protocol::Reason::InRoom);
+        return;
+    }
+    const auto found = rooms_.find(rejoin.code);
+    if (found == rooms_.end() || !found->second->rejoin(id, rejoin.token)) {
+        refuse(id, protocol::Reason::NoSeat);
+        return;
+    }
+    connection.room = found->second.get();
+}
+
+void Lobby::pong(MemberId id, Connection& connection, std::uint32_t ping) {
+    if (connection.roundTrip.pong(ping, clock_.milliseconds()) && connection.room) {
+        connection.room->roundTrip(id, *connection.roundTrip.estimate());
+    }
+}
+
+void Lobby::pingAll() {
+    const double now = clock_.milliseconds();
+    std::vector<MemberId> silent;
+    for (auto& [id, connection] : connections_) {
+        if (!connection.room) {
+            continue;
+        }
+        if (connection.roundTrip.silent(now)) {
+            silent.push_back(id);
+        } else {
+            send(id, protocol::Ping{connection.roundTrip.ping(now)});
+        }
+    }
+    for (MemberId id : silent) {
+        close_(id, SilentClose, "no answer to pings");
+        disconnected(id);
+    }
+    std::erase_if(rooms_, [](const auto& entry) { return entry.second->ended(); });
+    pinging_ = !rooms_.empty();
+    if (pinging_) {
+        pinger_->arm(PingInterval);
+    }
+}
+
+void Lobby::endIfOver(Room& room) {
+    if (room.ended()) {
+        const std::string code = room.code();
+        rooms_.erase(code);
+    }
 }
 
 void Lobby::join(MemberId id, Connection& connection, const std::string& code) {
@@ -108,11 +168,9 @@ void Lobby::leave(MemberId id, Connection& connection) {
         return;
     }
     Room* room = std::exchange(connection.room, nullptr);
+    connection.roundTrip = {};
     room->leave(id);
-    if (room->empty()) {
-        const std::string code = room->code();
-        rooms_.erase(code);
-    }
+    endIfOver(*room);
 }
 
 void Lobby::disconnected(MemberId id) {
@@ -120,8 +178,9 @@ void Lobby::disconnected(MemberId id) {
     if (found == connections_.end()) {
         return;
     }
-    if (found->second.room) {
-        leave(id, found->second);
+    if (Room* room = found->second.room) {
+        room->dropped(id);
+        endIfOver(*room);
     }
     connections_.erase(found);
 }

@@ -6,7 +6,9 @@
 #include "Clock.h"
 #include "Room.h"
 #include "RoomCode.h"
+#include "RoundTrip.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,14 +20,25 @@ namespace zirvel::server {
 // Every connection and every room of a server, without the network: text messages come in
 // from connections and go out to them. A connection first says which protocol version it
 // speaks, then creates or joins a room, plays or watches there, and leaves it.
+//
+// Every connection in a room is pinged every PingInterval; one that leaves a ping unanswered
+// for RoundTrip::Silence is closed and counts as dropped.
 class Lobby {
 public:
     using Send = std::function<void(MemberId to, const std::string& text)>;
+    // Closes the connection with a WebSocket close code and reason. Its disconnected() may
+    // follow or not: the lobby has already let it go.
+    using Close = std::function<void(MemberId to, std::uint16_t code, const std::string& reason)>;
 
-    Lobby(Clock& clock, protocol::RandomBytes random, Send send);
+    static constexpr double PingInterval = 1000;
+    // WebSocket's "going away".
+    static constexpr std::uint16_t SilentClose = 1001;
+
+    Lobby(Clock& clock, protocol::RandomBytes random, Send send, Close close);
 
     void received(MemberId connection, std::string_view text);
-    // The connection is gone: it leaves its room, and a room nobody is in any more ends.
+    // The connection is gone: it leaves its room, a player's seat held for them. A room with
+    // nobody in it and no seat held ends.
     void disconnected(MemberId connection);
 
     std::size_t roomCount() const { return rooms_.size(); }
@@ -36,20 +49,30 @@ private:
     struct Connection {
         bool greeted = false;
         Room* room = nullptr;
+        RoundTrip roundTrip;
     };
 
     void handle(MemberId id, Connection& connection, const protocol::ClientMessage& message);
     void create(MemberId id, Connection& connection, const std::string& code);
     void join(MemberId id, Connection& connection, const std::string& code);
+    void rejoin(MemberId id, Connection& connection, const protocol::Rejoin& rejoin);
     void leave(MemberId id, Connection& connection);
+    void pong(MemberId id, Connection& connection, std::uint32_t ping);
+    // Pings every connection in a room, closes the silent ones and ends rooms left empty.
+    void pingAll();
+    std::unique_ptr<Room> newRoom(const std::string& code);
+    void endIfOver(Room& room);
     void send(MemberId to, const protocol::ServerMessage& message);
     void refuse(MemberId to, protocol::Reason reason);
 
     Clock& clock_;
     protocol::RandomBytes random_;
     Send send_;
+    Close close_;
     std::map<MemberId, Connection> connections_;
     std::map<std::string, std::unique_ptr<Room>, std::less<>> rooms_;
+    std::unique_ptr<Alarm> pinger_;
+    bool pinging_ = false;
 };
 
 } // namespace zirvel::server

@@ -3,6 +3,7 @@
 
 #include "RoomWindow.h"
 
+#include <cmath>
 #include <utility>
 
 namespace zirvel::server {
@@ -73,6 +74,45 @@ void RoomWindow::setMenuChecked(MenuItem item, bool checked) {
     menuChanged_ = true;
 }
 
+void RoomWindow::standStill(bool still) {
+    if (still == standingStill()) {
+        return;
+    }
+    if (still) {
+        stillSince_ = clock_.milliseconds();
+        alarm_->arm(std::nullopt);
+        return;
+    }
+    const double since = *std::exchange(stillSince_, std::nullopt);
+    driver_.postpone(std::llround(clock_.milliseconds() - since));
+}
+
+double RoomWindow::clockMilliseconds() const {
+    return stillSince_ ? *stillSince_ : clock_.milliseconds();
+}
+
+void RoomWindow::armWakeUp(std::optional<double> milliseconds) {
+    if (!stillSince_) {
+        alarm_->arm(milliseconds);
+    }
+}
+
+void RoomWindow::timerFired(Timer timer) {
+    beforeTimer_ = changedCells().cells;
+    timerFired_(timer);
+}
+
+void RoomWindow::repaintNow() {
+    if (!beforeTimer_.empty()) {
+        repainted_.emplace_back(protocol::Paint{std::exchange(beforeTimer_, {})});
+        repainted_.emplace_back(protocol::Repaint{});
+    }
+    for (protocol::ServerMessage& change : changes()) {
+        repainted_.push_back(std::move(change));
+    }
+    repainted_.emplace_back(protocol::Repaint{});
+}
+
 void RoomWindow::showGameOver() {
     gameOverOpen_ = true;
     gameOverChanged_ = true;
@@ -105,16 +145,32 @@ protocol::Menu RoomWindow::menu() const {
 }
 
 std::vector<protocol::ServerMessage> RoomWindow::takeChanges() {
+    beforeTimer_.clear();
+    std::vector<protocol::ServerMessage> taken = std::exchange(repainted_, {});
+    for (protocol::ServerMessage& change : changes()) {
+        taken.push_back(std::move(change));
+    }
+    return taken;
+}
+
+protocol::Paint RoomWindow::changedCells() const {
+    protocol::Paint paint;
+    if (changedCells_.none()) {
+        return paint;
+    }
+    for (int index = 1; index <= board::CellCount; ++index) {
+        if (changedCells_.test(static_cast<std::size_t>(index))) {
+            paint.cells.push_back({index, packed(cells_.at(index))});
+        }
+    }
+    return paint;
+}
+
+std::vector<protocol::ServerMessage> RoomWindow::changes() {
     std::vector<protocol::ServerMessage> changes;
     if (changedCells_.any()) {
-        protocol::Paint paint;
-        for (int index = 1; index <= board::CellCount; ++index) {
-            if (changedCells_.test(static_cast<std::size_t>(index))) {
-                paint.cells.push_back({index, packed(cells_.at(index))});
-            }
-        }
+        changes.emplace_back(changedCells());
         changedCells_.reset();
-        changes.emplace_back(std::move(paint));
     }
     if (std::exchange(countersChanged_, false)) {
         changes.emplace_back(counters());

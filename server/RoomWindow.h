@@ -14,6 +14,7 @@
 #include <bitset>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,11 @@ public:
     std::vector<protocol::ServerMessage> takeChanges();
     // Everything a screen shows, for one that has just come, from a black board.
     std::vector<protocol::ServerMessage> picture() const;
+
+    // A room stands still while a seat is not played: its timers wait, and when it goes on they
+    // take up where they stood, as if no time had passed.
+    void standStill(bool still);
+    bool standingStill() const { return stillSince_.has_value(); }
 
     bool gameOverOpen() const { return gameOverOpen_; }
     // "Zamknij" resets both counters; the author link leaves them.
@@ -53,18 +59,24 @@ public:
     void setMenuEnabled(MenuItem item, bool enabled) override;
     bool menuChecked(MenuItem item) const override { return menus_.checked(item); }
     void setMenuChecked(MenuItem item, bool checked) override;
-    // Changes go out after every event anyway.
-    void repaintNow() override {}
+    // Hands out what changed so far, closed by a Repaint: a screen shows that picture for a
+    // frame before anything later replaces it. What earlier timers of the same moment changed
+    // goes out first, closed by its own Repaint, so that a crash does not swallow the move
+    // before it.
+    void repaintNow() override;
     // Opens the game-over window on every screen; the rules do nothing after opening it, so
     // returning at once is the same as waiting for it to close.
     void showGameOver() override;
 
 private:
-    double clockMilliseconds() const override { return clock_.milliseconds(); }
-    void armWakeUp(std::optional<double> milliseconds) override { alarm_->arm(milliseconds); }
-    void timerFired(Timer timer) override { timerFired_(timer); }
+    // Stands still with the room, so that timers started meanwhile start when it goes on.
+    double clockMilliseconds() const override;
+    void armWakeUp(std::optional<double> milliseconds) override;
+    void timerFired(Timer timer) override;
     void timersSettled() override { settled_(); }
 
+    std::vector<protocol::ServerMessage> changes();
+    protocol::Paint changedCells() const;
     protocol::Counters counters() const;
     protocol::Countdown countdown() const;
     protocol::Menu menu() const;
@@ -83,6 +95,11 @@ private:
     bool countdownChanged_ = false;
     bool menuChanged_ = false;
     bool gameOverChanged_ = false;
+    // The cells changed before the timer now firing, as they were then.
+    std::vector<protocol::Cell> beforeTimer_;
+    // Handed out by repaintNow, waiting for the next takeChanges.
+    std::vector<protocol::ServerMessage> repainted_;
+    std::optional<double> stillSince_;
     TimerDriver driver_{*this};
     std::unique_ptr<Alarm> alarm_;
 };

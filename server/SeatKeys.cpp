@@ -31,16 +31,29 @@ std::optional<Heading> headingOf(protocol::Key key) {
     return std::nullopt;
 }
 
+KeySource sourceOf(protocol::KeyOrigin origin) {
+    switch (origin) {
+    case protocol::KeyOrigin::Keyboard:
+        return KeySource::Keyboard;
+    case protocol::KeyOrigin::Pad:
+        return KeySource::Pad;
+    case protocol::KeyOrigin::Touch:
+        return KeySource::Touch;
+    }
+    return KeySource::Keyboard;
+}
+
 } // namespace
 
 std::optional<RulesKey> SeatKeys::map(const protocol::KeyEvent& key) {
-    const KeySource source =
-        key.origin == protocol::KeyOrigin::Pad ? KeySource::Pad : KeySource::Keyboard;
+    const KeySource source = sourceOf(key.origin);
     if (const std::optional<Heading> heading = headingOf(key.key)) {
         return RulesKey{keys::headingKey(player_, *heading), key.down, source};
     }
     if (source == KeySource::Pad) {
         pad_ = key.down;
+    } else if (source == KeySource::Touch) {
+        touch_ = key.down;
     } else {
         (key.key == protocol::Key::Shift ? shift_ : space_) = key.down;
         if (!key.down && (shift_ || space_)) {
@@ -58,7 +71,10 @@ std::vector<RulesKey> SeatKeys::releaseAll() {
     if (pad_) {
         releases.push_back({keys::turboKey(player_), false, KeySource::Pad});
     }
-    shift_ = space_ = pad_ = false;
+    if (touch_) {
+        releases.push_back({keys::turboKey(player_), false, KeySource::Touch});
+    }
+    shift_ = space_ = pad_ = touch_ = false;
     return releases;
 }
 

@@ -31,17 +31,19 @@ public:
         : player_(player) {}
 
     // The event for the rules; empty when the rules must not hear it: the release of one turbo
-    // key while the other is still held from the same origin.
+    // key while the other is still held from the keyboard. The rules' held keys count the
+    // keyboard, the pad and touch apart.
     std::optional<RulesKey> map(const protocol::KeyEvent& key);
     // Releases of every turbo key held, which are then forgotten.
     std::vector<RulesKey> releaseAll();
 
 private:
     Player player_;
-    // Which turbo keys are down: Shift and Space from the keyboard, and the pad's.
+    // Which turbo keys are down: Shift and Space from the keyboard, the pad's and a touch's.
     bool shift_ = false;
     bool space_ = false;
     bool pad_ = false;
+    bool touch_ = false;
 };
 
 } // namespace zirvel::server

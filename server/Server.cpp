@@ -14,8 +14,12 @@ namespace zirvel::server {
 Server::Server(const QDir& site, QObject* parent)
     : QObject(parent)
     , site_(site)
-    , lobby_(clock_, protocol::systemRandomBytes,
-             [this](MemberId to, const std::string& text) { send(to, text); }) {
+    , lobby_(
+          clock_, protocol::systemRandomBytes,
+          [this](MemberId to, const std::string& text) { send(to, text); },
+          [this](MemberId to, std::uint16_t code, const std::string& reason) {
+              close(to, code, reason);
+          }) {
     // The upgrade to a WebSocket goes through only on a path with a route whose handler writes
     // no answer, leaving the connection untouched for the handshake.
     http_.route(QString::fromLatin1(WebSocketPath),
@@ -93,6 +97,14 @@ void Server::send(MemberId to, const std::string& text) {
     const auto found = sockets_.find(to);
     if (found != sockets_.end()) {
         found->second->sendTextMessage(QString::fromStdString(text));
+    }
+}
+
+void Server::close(MemberId to, std::uint16_t code, const std::string& reason) {
+    const auto found = sockets_.find(to);
+    if (found != sockets_.end()) {
+        found->second->close(static_cast<QWebSocketProtocol::CloseCode>(code),
+                             QString::fromStdString(reason));
     }
 }
 

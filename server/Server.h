@@ -36,6 +36,7 @@ private:
     QHttpServerResponse file(const QString& path) const;
     void acceptWebSockets();
     void send(MemberId to, const std::string& text);
+    void close(MemberId to, std::uint16_t code, const std::string& reason);
 
     QDir site_;
     QHttpServer http_;

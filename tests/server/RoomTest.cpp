@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <map>
+#include <memory>
 #include <set>
 
 using namespace zirvel;
@@ -79,7 +80,33 @@ struct Rooms {
         }
     }
 
+    // The member's client answers each ping this long after it; with none, it answers no more.
+    void roundTrip(MemberId who, std::optional<double> milliseconds) {
+        roundTrips[who] = milliseconds;
+    }
+    // The member's connection drops.
+    void drop(MemberId who) {
+        roundTrip(who, std::nullopt);
+        lobby.disconnected(who);
+    }
+    void answer(MemberId who, std::uint32_t id) {
+        const auto found = roundTrips.find(who);
+        const std::optional<double> after = found == roundTrips.end() ? 0.0 : found->second;
+        if (!after) {
+            return;
+        }
+        answers.push_back(clock.alarm([this, who, id] {
+            if (roundTrips[who]) {
+                say(who, Pong{id});
+            }
+        }));
+        answers.back()->arm(*after);
+    }
+
     ManualClock clock;
+    std::map<MemberId, std::optional<double>> roundTrips;
+    std::vector<std::unique_ptr<Alarm>> answers;
+    std::map<MemberId, std::uint16_t> closed;
     std::uint8_t nextByte = 0;
     RandomBytes random = [this](std::span<std::uint8_t> bytes) {
         for (std::uint8_t& byte : bytes) {
@@ -93,6 +120,13 @@ struct Rooms {
                     const std::optional<ServerMessage> message = decodeServer(text, &error);
                     ASSERT_TRUE(message) << text << ": " << error;
                     views[to].apply(*message);
+                    if (const auto* ping = std::get_if<Ping>(&*message)) {
+                        answer(to, ping->id);
+                    }
+                },
+                [this](MemberId to, std::uint16_t code, const std::string&) {
+                    closed[to] = code;
+                    roundTrip(to, std::nullopt);
                 }};
 };
 
@@ -171,9 +205,11 @@ TEST(Seats, LeavingFreesTheSeatAndTheLastLeavingEndsTheRoom) {
     EXPECT_EQ(rooms.views[Blue].presence.red, PlayerState::Here);
 
     rooms.say(4, LeaveRoom{});
-    rooms.lobby.disconnected(Blue);
+    rooms.drop(Blue);
     EXPECT_EQ(rooms.lobby.roomCount(), 1U);
-    rooms.lobby.disconnected(Watcher);
+    rooms.drop(Watcher);
+    EXPECT_EQ(rooms.lobby.roomCount(), 1U); // blue's seat is held
+    rooms.clock.advance(Room::SeatHeld + Lobby::PingInterval);
     EXPECT_EQ(rooms.lobby.roomCount(), 0U);
     rooms.say(4, JoinRoom{code});
     EXPECT_EQ(rooms.views[4].refusals.back(), Reason::NoSuchRoom);
@@ -297,7 +333,7 @@ TEST(Refusals, OutsideARoomAndBeforeHello) {
         std::string text;
         Reason reason;
     } cases[] = {
-        {false, R"({"type":"create"})", Reason::HelloFirst},
+        {false, R"({"type":"create","code":"ABCDEFGHJK"})", Reason::HelloFirst},
         {false, "not json", Reason::BadMessage},
         {true, R"({"type":"hello","version":1,"x":1})", Reason::BadMessage},
         {true, R"({"type":"join","code":"0000000000"})", Reason::NoSuchRoom},
