@@ -31,6 +31,7 @@ public:
     std::optional<quint16> listen(const QHostAddress& address, quint16 port);
     // How late the rooms' timers and the server's other alarms wake.
     Lateness& lateness() { return clock_.lateness(); }
+    const Lobby& lobby() const { return lobby_; }
 
 private:
     QHttpServerResponse file(const QString& path) const;

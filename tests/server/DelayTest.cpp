@@ -6,10 +6,13 @@
 #include "Server.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
 #include <QWebSocket>
+#include <cmath>
+#include <functional>
 #include <memory>
 
 using namespace zirvel::protocol;
@@ -18,6 +21,10 @@ using zirvel::server::testing::ClientView;
 using zirvel::server::testing::DelayProxy;
 
 namespace {
+
+constexpr int Turns = 4;
+// The proxy's timers and the hold's count whole milliseconds, and each may wake up to one late.
+constexpr double TimerSlack = 2;
 
 // A player's client over a real socket: it answers pings at once, as every client must, and
 // notes when each message came.
@@ -52,6 +59,26 @@ struct Client {
     qint64 greetedAfter = -1; // ms from opening the connection to the answer to hello
 };
 
+// Runs the event loop until `done` holds or the time is up. QTest's own waits sleep 10 ms between
+// their rounds of events, which would add to every delay here: the server, the proxy and the
+// clients all run on this thread.
+bool runUntil(const std::function<bool()>& done, int milliseconds) {
+    QEventLoop loop;
+    QTimer poll;
+    poll.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done()) {
+            loop.quit();
+        }
+    });
+    poll.start(1);
+    QTimer::singleShot(milliseconds, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    if (!done()) {
+        loop.exec();
+    }
+    return done();
+}
+
 } // namespace
 
 class DelayTest : public QObject {
@@ -83,36 +110,68 @@ private slots:
         const std::string code = newRoomCode(systemRandomBytes);
         Client red(proxy.port(), code);
         Client blue(port, code);
-        QTRY_COMPARE(red.socket.state(), QAbstractSocket::ConnectedState);
-        QTRY_COMPARE(blue.socket.state(), QAbstractSocket::ConnectedState);
+        QVERIFY(runUntil(
+            [&] {
+                return red.socket.state() == QAbstractSocket::ConnectedState &&
+                       blue.socket.state() == QAbstractSocket::ConnectedState;
+            },
+            5000));
         red.clock.restart();
         red.say(Hello{Version});
         blue.say(Hello{Version});
-        QTRY_VERIFY(red.view.greeted && blue.view.greeted);
+        QVERIFY(runUntil([&] { return red.view.greeted && blue.view.greeted; }, 5000));
         // The proxy adds what it should: the hello went there and back through it.
         QVERIFY2(red.greetedAfter >= roundTrip - 2 * jitter,
                  qPrintable(QString::number(red.greetedAfter)));
         red.say(CreateRoom{code});
-        QTRY_COMPARE(red.view.seat, std::optional<Seat>(Seat::Red));
+        QVERIFY(runUntil([&] { return red.view.seat == Seat::Red; }, 5000));
         blue.say(JoinRoom{code});
-        QTRY_COMPARE(blue.view.seat, std::optional<Seat>(Seat::Blue));
+        QVERIFY(runUntil([&] { return blue.view.seat == Seat::Blue; }, 5000));
+
+        // The server has measured both distances: the delay it announces is the far player's.
+        const int oneWay = roundTrip / 2;
+        // A one-way jitter of j moves a round trip by up to 2j, and so its half by j.
+        const double tolerance = jitter + TimerSlack;
+        QVERIFY(runUntil([&] { return std::abs(blue.view.presence.delay - oneWay) <= tolerance; },
+                         5000));
 
         red.say(ChooseSpeed{4});
         red.say(MenuCommand{Command::NowaGra});
         // Both turn sideways and back once the countdown is over, until a head meets an edge.
-        QTRY_VERIFY(red.view.countdownVisible);
-        QTRY_VERIFY_WITH_TIMEOUT(!red.view.countdownVisible, 5000);
-        for (int turn = 0; turn < 4; ++turn) {
+        QVERIFY(runUntil([&] { return red.view.countdownVisible; }, 5000));
+        QVERIFY(runUntil([&] { return !red.view.countdownVisible; }, 5000));
+        for (int turn = 0; turn < Turns; ++turn) {
             const bool sideways = turn % 2 == 0;
             red.say(KeyEvent{sideways ? Key::Right : Key::Up, true, KeyOrigin::Keyboard});
             blue.say(KeyEvent{sideways ? Key::A : Key::W, true, KeyOrigin::Keyboard});
-            QTest::qWait(60);
+            runUntil([] { return false; }, 60);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(red.view.counters != (std::array<std::string, 2>{"0", "0"}), 5000);
-        QTRY_COMPARE(blue.view.counters, red.view.counters);
+        QVERIFY(runUntil(
+            [&] {
+                return red.view.counters != (std::array<std::string, 2>{"0", "0"}) &&
+                       blue.view.counters == red.view.counters;
+            },
+            5000));
         QCOMPARE(std::stoi(red.view.counters[0]) + std::stoi(red.view.counters[1]), 1);
         QVERIFY(red.view.refusals.empty());
         QVERIFY(blue.view.refusals.empty());
+
+        // The server's own record of the turns: each took effect the far player's one-way delay
+        // after it was made, the near player's after waiting for the difference.
+        const Room* room = server->lobby().room(code);
+        QVERIFY(room);
+        const std::vector<double> far = room->delays(zirvel::Player::One).last(Turns);
+        const std::vector<double> near = room->delays(zirvel::Player::Two).last(Turns);
+        QCOMPARE(far.size(), std::size_t{Turns});
+        QCOMPARE(near.size(), std::size_t{Turns});
+        for (int turn = 0; turn < Turns; ++turn) {
+            const QString shown = QStringLiteral("turn %1: red %2 ms, blue %3 ms")
+                                      .arg(turn)
+                                      .arg(far[turn])
+                                      .arg(near[turn]);
+            QVERIFY2(std::abs(far[turn] - oneWay) <= tolerance, qPrintable(shown));
+            QVERIFY2(std::abs(near[turn] - far[turn]) <= tolerance, qPrintable(shown));
+        }
     }
 
 private:
