@@ -14,9 +14,10 @@
 //
 // The key's time to the screen includes the rules' own wait for the next tick, which a local
 // game has too (up to a whole normal tick). What the network and the server add is the rest: the
-// time from the tick the key was in time for, on the schedule, to the move on the other screen.
-// The schedule is read off each round's moves: ticks come at exact multiples of the normal
-// interval, and the least delayed move of the round marks the grid.
+// time from the tick after the move the player answered, which a local game would show the turn
+// at, to the turn on the other screen; a key that misses that tick costs a whole interval. The
+// schedule is read off each round's moves: ticks come at exact multiples of the normal interval,
+// and the least delayed move of the round marks the grid.
 #include "BenchSupport.h"
 #include "Board.h"
 #include "Codec.h"
@@ -101,6 +102,12 @@ std::optional<Heading> headingBetween(int from, int to) {
 
 class Duel;
 
+struct KeyShown {
+    double seen;  // the move its player answered with it reached that player's screen
+    double sent;  // the key went out
+    double shown; // the turn reached the other screen
+};
+
 // One connection: a seat's client, or a bare greeted one.
 class Client {
 public:
@@ -135,9 +142,9 @@ public:
     bool measuring = false;
     std::array<std::uint32_t, board::CellCount> cells{};
     int head = 0;
-    // This round's arrivals of moves, and keys of the other player it showed: (sent, shown).
+    // This round's arrivals of moves, and keys of the other player it showed.
     std::vector<double> arrivals;
-    std::vector<std::pair<double, double>> keys;
+    std::vector<KeyShown> keys;
 
 private:
     void received(const QString& text);
@@ -217,6 +224,7 @@ private:
     struct Turn {
         Heading heading;
         double sent;
+        double seen; // when the move the key answers reached its player's screen
         int target;
     };
     struct Side {
@@ -228,7 +236,7 @@ private:
 
     Side& sideOf(Client& client) { return &client == &red_ ? redSide_ : blueSide_; }
     Side& otherOf(Client& client) { return &client == &red_ ? blueSide_ : redSide_; }
-    void steer(Side& side);
+    void steer(Side& side, double seen);
     bool free(const Client& client, int head, Heading heading) const {
         const std::optional<int> next = ahead(head, heading);
         return next && client.cells[static_cast<std::size_t>(*next - 1)] == 0;
@@ -326,7 +334,7 @@ void Duel::painted(Client& client, const protocol::Paint& paint, double at) {
     if (otherHead && flying) {
         if (*otherHead == flying->target) {
             if (client.measuring && flying->sent >= 0) {
-                client.keys.emplace_back(flying->sent, at);
+                client.keys.push_back({flying->seen, flying->sent, at});
             }
             flying.reset();
         } else if (const std::optional<int> next = ahead(*otherHead, flying->heading)) {
@@ -351,10 +359,10 @@ void Duel::painted(Client& client, const protocol::Paint& paint, double at) {
         }
         own.turn.reset();
     }
-    steer(own);
+    steer(own, at);
 }
 
-void Duel::steer(Side& side) {
+void Duel::steer(Side& side, double seen) {
     const Client& client = side.client;
     const Heading heading = *side.heading;
     const bool blocked = !free(client, client.head, heading);
@@ -391,7 +399,7 @@ void Duel::steer(Side& side) {
     const double sent = nowMs();
     sender.say(protocol::KeyEvent{key, true, protocol::KeyOrigin::Keyboard});
     sender.say(protocol::KeyEvent{key, false, protocol::KeyOrigin::Keyboard});
-    const Turn turn{way, sender.measuring ? sent : -1.0, *ahead(client.head, way)};
+    const Turn turn{way, sender.measuring ? sent : -1.0, seen, *ahead(client.head, way)};
     side.turn = turn;
     inFlight_[&side == &redSide_ ? 0 : 1] = turn;
 }
@@ -410,18 +418,19 @@ void Duel::endRound(Client& client, bool crashed) {
             earliest = std::min(earliest, offset);
         }
         const double origin = first + earliest;
-        const auto tickBefore = [&](double at) {
+        const auto tickOf = [&](double at) {
             return origin + std::round((at - origin) / interval_) * interval_;
         };
         for (double at : arrivals) {
-            const double late = at - tickBefore(at);
+            const double late = at - tickOf(at);
             figures_.screenLateness.push_back(late);
             screen_.push_back(late);
         }
-        for (const auto& [sent, shown] : client.keys) {
-            const double due = origin + std::ceil((sent - origin) / interval_) * interval_;
-            figures_.keyToScreen.push_back(shown - sent);
-            figures_.keyAfterTick.push_back(shown - due);
+        // The tick after the move the key answered: where a local game would show the turn.
+        for (const KeyShown& key : client.keys) {
+            const double due = tickOf(key.seen) + interval_;
+            figures_.keyToScreen.push_back(key.shown - key.sent);
+            figures_.keyAfterTick.push_back(key.shown - due);
         }
     }
     arrivals.clear();
@@ -551,14 +560,15 @@ int main(int argc, char* argv[]) {
             });
             return;
         }
-        // Rooms start over a second, so that their ticks do not all fall at once.
-        const double spread = 1000.0 / static_cast<double>(duels.size());
+        // Rooms start over up to a second, so that their ticks do not all fall at once.
+        const int startSpread = std::min(1000, 10 * static_cast<int>(duels.size()));
+        const double spread = startSpread / static_cast<double>(duels.size());
         for (std::size_t i = 0; i < duels.size(); ++i) {
             QTimer::singleShot(static_cast<int>(static_cast<double>(i) * spread), &app,
                                [&duels, i] { duels[i]->play(); });
         }
         // The countdown of the last room, then the warm-up.
-        const int start = 1000 + 2800 + static_cast<int>(warmup * 1000);
+        const int start = startSpread + 2800 + static_cast<int>(warmup * 1000);
         QTimer::singleShot(start, &app, [&] {
             say("window");
             for (const auto& duel : duels) {
