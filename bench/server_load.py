@@ -186,10 +186,10 @@ def main():
     if args.smoke:
         idle, runs, seconds, warmup, goal_rooms, steps = 20, 1, 1, 0, None, []
     elif args.short:
-        idle, runs, seconds, warmup, goal_rooms, steps = 200, 1, 3, 1, 200, [200, 400]
+        idle, runs, seconds, warmup, goal_rooms, steps = 200, 1, 3, 1, 200, [100, 250]
     else:
         idle, runs, seconds, warmup, goal_rooms = 1000, 3, 10, 2, 1000
-        steps = [250, 500, 750, 1000, 1250, 1500, 2000]
+        steps = [100, 250, 500, 750, 1000, 1500, 2000]
 
     with tempfile.TemporaryDirectory() as site:
         per_connection = memory(args, site, "connections", idle)

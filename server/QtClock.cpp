@@ -4,6 +4,8 @@
 #include "QtClock.h"
 
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 namespace zirvel::server {
 
@@ -28,8 +30,9 @@ public:
         }
         due_ = clock_.milliseconds() + *milliseconds;
         // The Qt timer counts whole milliseconds; rounding to the nearest keeps the wake within
-        // half a millisecond of the due moment, either side.
-        timer_.start(static_cast<int>(*milliseconds + 0.5));
+        // half a millisecond of the due moment, either side. A moment already past wakes at
+        // once: Qt refuses a negative interval and would never wake at all.
+        timer_.start(std::max(0, static_cast<int>(std::lround(*milliseconds))));
     }
 
 private:

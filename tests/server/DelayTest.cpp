@@ -174,6 +174,19 @@ private slots:
         }
     }
 
+    // A hold whose moment passed while the server was busy must still end: an alarm armed for
+    // the past wakes at once.
+    void alarmsDueInThePastWake() {
+        QtClock clock;
+        for (double milliseconds : {-40.0, -0.4, 0.0}) {
+            bool woke = false;
+            const std::unique_ptr<Alarm> alarm = clock.alarm([&woke] { woke = true; });
+            alarm->arm(milliseconds);
+            QVERIFY2(runUntil([&woke] { return woke; }, 1000),
+                     qPrintable(QString::number(milliseconds)));
+        }
+    }
+
 private:
     QTemporaryDir site;
     std::unique_ptr<Server> server;
