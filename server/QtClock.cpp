@@ -4,6 +4,8 @@
 #include "QtClock.h"
 
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 namespace zirvel::server {
 
@@ -11,10 +13,14 @@ namespace {
 
 class QtAlarm : public Alarm {
 public:
-    explicit QtAlarm(std::function<void()> wake) {
+    QtAlarm(QtClock& clock, std::function<void()> wake)
+        : clock_(clock) {
         timer_.setSingleShot(true);
         timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, std::move(wake));
+        QObject::connect(&timer_, &QTimer::timeout, [this, wake = std::move(wake)] {
+            clock_.lateness().record(clock_.milliseconds() - due_);
+            wake();
+        });
     }
 
     void arm(std::optional<double> milliseconds) override {
@@ -22,13 +28,17 @@ public:
             timer_.stop();
             return;
         }
+        due_ = clock_.milliseconds() + *milliseconds;
         // The Qt timer counts whole milliseconds; rounding to the nearest keeps the wake within
-        // half a millisecond of the due moment, either side.
-        timer_.start(static_cast<int>(*milliseconds + 0.5));
+        // half a millisecond of the due moment, either side. A moment already past wakes at
+        // once: Qt refuses a negative interval and would never wake at all.
+        timer_.start(std::max(0, static_cast<int>(std::lround(*milliseconds))));
     }
 
 private:
+    QtClock& clock_;
     QTimer timer_;
+    double due_ = 0.0;
 };
 
 } // namespace
@@ -38,7 +48,7 @@ double QtClock::milliseconds() const {
 }
 
 std::unique_ptr<Alarm> QtClock::alarm(std::function<void()> wake) {
-    return std::make_unique<QtAlarm>(std::move(wake));
+    return std::make_unique<QtAlarm>(*this, std::move(wake));
 }
 
 } // namespace zirvel::server

@@ -32,6 +32,9 @@ public:
 
     // The port listened on (the one asked for, or a free one for 0); empty when it failed.
     std::optional<quint16> listen(const QHostAddress& address, quint16 port);
+    // How late the rooms' timers and the server's other alarms wake.
+    Lateness& lateness() { return clock_.lateness(); }
+    const Lobby& lobby() const { return lobby_; }
 
 private:
     QHttpServerResponse file(const QString& path) const;

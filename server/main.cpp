@@ -2,11 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // zirvel2-server: the site and the rooms of online play on one address.
+#include "LatenessReport.h"
 #include "Server.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
+#include <memory>
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
@@ -29,7 +31,10 @@ int main(int argc, char* argv[]) {
                                   QStringLiteral("Serve the page from this folder (default %1).")
                                       .arg(QStringLiteral(ZIRVEL2_SITE_DIR)),
                                   QStringLiteral("FOLDER"), QStringLiteral(ZIRVEL2_SITE_DIR));
-    parser.addOptions({address, port, site});
+    const QCommandLineOption stats(
+        QStringLiteral("stats"),
+        QStringLiteral("On every SIGUSR1, print how late the timers woke since the last one."));
+    parser.addOptions({address, port, site, stats});
     parser.process(application);
 
     QTextStream err(stderr);
@@ -56,6 +61,10 @@ int main(int argc, char* argv[]) {
         err << "zirvel2-server: cannot listen on " << host.toString() << " port " << portNumber
             << Qt::endl;
         return 1;
+    }
+    std::unique_ptr<zirvel::server::LatenessReport> report;
+    if (parser.isSet(stats)) {
+        report = std::make_unique<zirvel::server::LatenessReport>(server.lateness());
     }
     const QString shown = host.protocol() == QAbstractSocket::IPv6Protocol
                               ? QLatin1Char('[') + host.toString() + QLatin1Char(']')
