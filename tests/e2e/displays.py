@@ -85,6 +85,9 @@ class X11(Desktop):
     def keys(self, keys):
         self.xdotool("key", "--delay", "60", *keys)
 
+    def type(self, text):
+        self.xdotool("type", "--delay", "30", text)
+
     def hold(self, keys, seconds):
         self.xdotool("keydown", "--delay", "60", *keys)
         time.sleep(seconds)

@@ -35,8 +35,14 @@ START_LAYOUT = {370: P2_HEAD, 390: P1_HEAD, 410: P2_TRAIL, 430: P1_TRAIL}
 
 COUNTER_1 = (16, 16, 33, 17)
 COUNTER_2 = (624, 16, 33, 17)
-# "Nowa gra": a page has F2, which no browser keeps for itself.
-NEW_GAME = "F2" if DISPLAY in BROWSERS else "ctrl+n"
+
+
+def new_game_key(display):
+    """"Nowa gra": a page has F2, which no browser keeps for itself."""
+    return "F2" if display in BROWSERS else "ctrl+n"
+
+
+NEW_GAME = new_game_key(DISPLAY)
 
 
 class Screen:
@@ -110,13 +116,14 @@ class Screen:
 
 
 class Game:
-    """zirvel2 on a display system of its own."""
+    """zirvel2 on a display system of its own: by default the one the tests run on."""
 
-    def __init__(self, extra_env=None, size=SCREEN, scale=1):
+    def __init__(self, extra_env=None, size=SCREEN, scale=1, display=DISPLAY):
         self.size = size
         self.scale = scale
+        self.client_offset = None
         self.runtime_dir = tempfile.TemporaryDirectory()
-        self.display = display_class(DISPLAY)(
+        self.display = display_class(display)(
             size, scale, self.runtime_dir.name)
         self.env = dict(os.environ)
         self.env.pop("QT_SCALE_FACTOR", None)
@@ -167,10 +174,13 @@ class Game:
             time.sleep(0.05)
         raise TimeoutError(f"no window '{title}'")
 
-    def window_gone(self, title, timeout=5.0):
+    def window_gone(self, title, timeout=5.0, window=None):
+        """Whether every window with this title has gone, or only `window` where one is
+        named: another may follow it with the same title."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            if not self.display.windows(title):
+            found = self.display.windows(title)
+            if (window not in found) if window else not found:
                 return True
             time.sleep(0.05)
         return False
@@ -181,6 +191,21 @@ class Game:
     def key(self, *keys):
         """Presses and releases keys one after the other; "ctrl+n" holds Ctrl around N."""
         self.display.keys(keys)
+
+    def type(self, text):
+        """Types `text` into the window that has the keyboard, character by character."""
+        self.display.type(text)
+
+    def answer(self, title, text):
+        """Answers the dialog `title` that asks for a line: what it offers gives way to
+        `text`, and Enter accepts it."""
+        dialog = self.find_window(title)
+        self.focus(dialog)
+        self.key("ctrl+a")
+        self.type(text)
+        self.key("Return")
+        if not self.window_gone(title, window=dialog):
+            raise TimeoutError(f"the dialog '{title}' stayed open")
 
     def hold(self, keys, seconds):
         """Holds a key, or several pressed one after the other, down for a while, as long as
@@ -193,8 +218,17 @@ class Game:
 
     def client_origin(self):
         x, y, _, height = self.geometry()
+        if self.client_offset:
+            return x + self.client_offset[0], y + self.client_offset[1]
         # The menu bar sits above the client area; the client area is the window's bottom part.
         return x, y + height - round(CLIENT_SIZE[1] * self.scale)
+
+    def pin_client_area(self):
+        """Reads the client area from now on where it stands under the menu bar now, also once
+        a line below it has made the window taller: a room's status line."""
+        x, y, _, _ = self.geometry()
+        origin = self.client_origin()
+        self.client_offset = (origin[0] - x, origin[1] - y)
 
     def board_offset(self, origin):
         """Where the board starts, in device pixels from the client area's corner; None where it
