@@ -4,9 +4,12 @@
 #pragma once
 
 #include "Clock.h"
+#include "JoinThrottle.h"
+#include "Limits.h"
 #include "Room.h"
 #include "RoomCode.h"
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -24,9 +27,17 @@ public:
 
     Lobby(Clock& clock, protocol::RandomBytes random, Send send);
 
+    // The connection's address: joins from it are throttled after wrong guesses at a room's
+    // code. A connection never given one is not.
+    void connected(MemberId connection, std::string address);
     void received(MemberId connection, std::string_view text);
     // The connection is gone: it leaves its room, and a room nobody is in any more ends.
     void disconnected(MemberId connection);
+
+    // Past this many rooms, a new one is refused.
+    void limitRooms(std::size_t rooms) { maxRooms_ = rooms; }
+    bool greeted(MemberId connection) const;
+    bool inRoom(MemberId connection) const;
 
     std::size_t roomCount() const { return rooms_.size(); }
     // Empty for a code of no room.
@@ -36,8 +47,16 @@ private:
     struct Connection {
         bool greeted = false;
         Room* room = nullptr;
+        std::string address;
+        // Messages waiting behind a throttled join, in their order, and the wake for them.
+        std::deque<protocol::ClientMessage> held;
+        std::unique_ptr<Alarm> release;
     };
 
+    // A throttled join waits, and everything after it from the same connection waits too.
+    void admit(MemberId id, Connection& connection, protocol::ClientMessage message);
+    void releaseHeld(MemberId id);
+    double joinWait(const Connection& connection, const protocol::ClientMessage& message) const;
     void handle(MemberId id, Connection& connection, const protocol::ClientMessage& message);
     void create(MemberId id, Connection& connection, const std::string& code);
     void join(MemberId id, Connection& connection, const std::string& code);
@@ -50,6 +69,8 @@ private:
     Send send_;
     std::map<MemberId, Connection> connections_;
     std::map<std::string, std::unique_ptr<Room>, std::less<>> rooms_;
+    std::size_t maxRooms_ = Limits{}.rooms;
+    JoinThrottle throttle_;
 };
 
 } // namespace zirvel::server

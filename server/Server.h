@@ -3,44 +3,80 @@
 
 #pragma once
 
+#include "Limits.h"
 #include "Lobby.h"
 #include "QtClock.h"
+#include "TokenBucket.h"
 
 #include <QDir>
 #include <QHostAddress>
 #include <QHttpServer>
 #include <QObject>
+#include <QTimer>
 #include <QWebSocket>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 
 namespace zirvel::server {
 
+class TcpGate;
+
 // One port for both: the site's files over HTTP, and the game's WebSocket endpoint at
-// WebSocketPath, whose connections play in the lobby's rooms.
+// WebSocketPath, whose connections play in the lobby's rooms. A connection that goes past the
+// limits is closed with a WebSocket close code and a reason; nobody else notices.
 class Server : public QObject {
 public:
     static constexpr const char* WebSocketPath = "/ws";
     static constexpr const char* StartPage = "zirvel2.html";
 
-    explicit Server(const QDir& site, QObject* parent = nullptr);
+    explicit Server(const QDir& site, const Limits& limits = {}, QObject* parent = nullptr);
     ~Server() override;
 
     // The port listened on (the one asked for, or a free one for 0); empty when it failed.
     std::optional<quint16> listen(const QHostAddress& address, quint16 port);
+    // Takes no more connections, tells every client that the server stops, closes them all
+    // and calls `stopped` once they are gone, or after a short grace.
+    void stop(std::function<void()> stopped);
+
+    // The rooms' clock, for measuring how late their timers wake.
+    QtClock& clock() { return clock_; }
 
 private:
+    struct Connection {
+        Connection(std::unique_ptr<QWebSocket> webSocket, TokenBucket bucket)
+            : socket(std::move(webSocket))
+            , messages(bucket) {}
+
+        std::unique_ptr<QWebSocket> socket;
+        QString address; // counted in perAddress_ when not empty
+        TokenBucket messages;
+        // The Hello's deadline, then the idle one; after a close, the peer's time to answer.
+        QTimer deadline;
+        bool closing = false;
+    };
+
     QHttpServerResponse file(const QString& path) const;
     void acceptWebSockets();
+    void accept(std::unique_ptr<QWebSocket> socket);
+    void received(MemberId id, const QString& text);
+    void deadlinePassed(MemberId id);
+    void close(MemberId id, QWebSocketProtocol::CloseCode code, const QString& reason);
+    void gone(MemberId id);
     void send(MemberId to, const std::string& text);
 
     QDir site_;
+    Limits limits_;
     QHttpServer http_;
+    TcpGate* gate_ = nullptr; // the HTTP server's child
     QtClock clock_;
     Lobby lobby_;
     MemberId lastId_ = 0;
-    std::map<MemberId, std::unique_ptr<QWebSocket>> sockets_;
+    std::map<MemberId, std::unique_ptr<Connection>> connections_;
+    std::map<QString, int> perAddress_;
+    std::function<void()> stopped_;
+    bool stopping_ = false;
 };
 
 } // namespace zirvel::server
