@@ -11,10 +11,17 @@ namespace {
 
 class QtAlarm : public Alarm {
 public:
-    explicit QtAlarm(std::function<void()> wake) {
+    QtAlarm(const QtClock& clock, const std::function<void(double)>& observer,
+            std::function<void()> wake)
+        : clock_(clock) {
         timer_.setSingleShot(true);
         timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, std::move(wake));
+        QObject::connect(&timer_, &QTimer::timeout, [this, &observer, wake = std::move(wake)] {
+            if (observer) {
+                observer(clock_.milliseconds() - due_);
+            }
+            wake();
+        });
     }
 
     void arm(std::optional<double> milliseconds) override {
@@ -25,10 +32,13 @@ public:
         // The Qt timer counts whole milliseconds; rounding to the nearest keeps the wake within
         // half a millisecond of the due moment, either side.
         timer_.start(static_cast<int>(*milliseconds + 0.5));
+        due_ = clock_.milliseconds() + *milliseconds;
     }
 
 private:
+    const QtClock& clock_;
     QTimer timer_;
+    double due_ = 0;
 };
 
 } // namespace
@@ -38,7 +48,7 @@ double QtClock::milliseconds() const {
 }
 
 std::unique_ptr<Alarm> QtClock::alarm(std::function<void()> wake) {
-    return std::make_unique<QtAlarm>(std::move(wake));
+    return std::make_unique<QtAlarm>(*this, observer_, std::move(wake));
 }
 
 } // namespace zirvel::server

@@ -18,8 +18,14 @@ public:
     double milliseconds() const override;
     std::unique_ptr<Alarm> alarm(std::function<void()> wake) override;
 
+    // Hears, before each wake, how many milliseconds after its due moment it came.
+    void observeWakes(std::function<void(double lateness)> observer) {
+        observer_ = std::move(observer);
+    }
+
 private:
     QElapsedTimer started_;
+    std::function<void(double)> observer_;
 };
 
 } // namespace zirvel::server

@@ -1,0 +1,213 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "ClientView.h"
+#include "Server.h"
+
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebSocket>
+#include <functional>
+#include <memory>
+#include <vector>
+
+using namespace std::chrono_literals;
+using namespace zirvel::protocol;
+using namespace zirvel::server;
+using zirvel::server::testing::ClientView;
+
+namespace {
+
+// Short enough that the whole table runs while one round is played.
+Limits testLimits() {
+    Limits limits;
+    limits.connectionsPerAddress = 6;
+    limits.handshake = 300ms;
+    limits.hello = 300ms;
+    limits.idle = 500ms;
+    return limits;
+}
+
+struct Client {
+    explicit Client(const QUrl& url) {
+        QObject::connect(&socket, &QWebSocket::connected, [this] { opened = true; });
+        QObject::connect(&socket, &QWebSocket::textMessageReceived, [this](const QString& text) {
+            const std::optional<ServerMessage> message = decodeServer(text.toStdString());
+            QVERIFY2(message, qPrintable(text));
+            view.apply(*message);
+        });
+        socket.open(url);
+    }
+    void say(const ClientMessage& message) {
+        socket.sendTextMessage(QString::fromStdString(encode(message)));
+    }
+
+    QWebSocket socket;
+    ClientView view;
+    bool opened = false;
+};
+
+} // namespace
+
+class AbuseTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(site.isValid());
+        server = std::make_unique<Server>(QDir(site.path()), testLimits());
+        server->clock().observeWakes([this](double lateness) {
+            latest = std::max(latest, lateness);
+            lateWakes += lateness > 5 ? 1 : 0;
+            ++wakes;
+        });
+        const std::optional<quint16> listening = server->listen(QHostAddress::LocalHost, 0);
+        QVERIFY(listening);
+        port = *listening;
+    }
+
+    // Each abuse closes the abuser's connection with its code and reason, while a round in
+    // another room plays on to its crash on both screens.
+    void abusersAreClosedAndARoundPlaysOn() {
+        Client red(url());
+        Client blue(url());
+        QTRY_COMPARE(red.socket.state(), QAbstractSocket::ConnectedState);
+        QTRY_COMPARE(blue.socket.state(), QAbstractSocket::ConnectedState);
+        red.say(Hello{Version});
+        blue.say(Hello{Version});
+        red.say(CreateRoom{newRoomCode(systemRandomBytes)});
+        QTRY_COMPARE(red.view.seat, std::optional<Seat>(Seat::Red));
+        blue.say(JoinRoom{red.view.code});
+        QTRY_COMPARE(blue.view.seat, std::optional<Seat>(Seat::Blue));
+        blue.say(ChooseSpeed{4});
+        red.say(MenuCommand{Command::NowaGra});
+        blue.say(KeyEvent{Key::Left, true, KeyOrigin::Keyboard});
+
+        const auto hello = [](Client& client) { client.say(Hello{Version}); };
+        const struct {
+            const char* name;
+            int companions; // greeted connections open beside the round's two
+            std::function<void(Client&)> abuse;
+            QWebSocketProtocol::CloseCode code;
+            const char* reason;
+        } webSocketCases[] = {
+            {"an oversized message", 0,
+             [&](Client& client) {
+                 hello(client);
+                 client.socket.sendTextMessage(QString(5000, QLatin1Char(' ')));
+             },
+             QWebSocketProtocol::CloseCodeTooMuchData, nullptr},
+            {"one byte too many, checked on receipt", 0,
+             [&](Client& client) {
+                 hello(client);
+                 client.socket.sendTextMessage(QString(4097, QLatin1Char(' ')));
+             },
+             QWebSocketProtocol::CloseCodeTooMuchData, nullptr},
+            {"a flood of keys in the abuser's own room", 0,
+             [&](Client& client) {
+                 hello(client);
+                 client.say(CreateRoom{newRoomCode(systemRandomBytes)});
+                 for (int i = 0; i < 300; ++i) {
+                     client.say(KeyEvent{Key::Up, i % 2 == 0, KeyOrigin::Keyboard});
+                 }
+             },
+             QWebSocketProtocol::CloseCodePolicyViolated, "Za dużo wiadomości."},
+            {"a binary frame", 0,
+             [&](Client& client) {
+                 hello(client);
+                 client.socket.sendBinaryMessage(QByteArray("{}"));
+             },
+             QWebSocketProtocol::CloseCodeDatatypeNotSupported, "Tylko wiadomości tekstowe."},
+            {"no hello", 0, [](Client&) {}, QWebSocketProtocol::CloseCodePolicyViolated,
+             "Brak powitania."},
+            {"messages that are not a hello do not put it off", 0,
+             [](Client& client) {
+                 client.say(JoinRoom{"0000000000"});
+                 QTest::qWait(150);
+                 client.socket.sendTextMessage(QStringLiteral("{"));
+             },
+             QWebSocketProtocol::CloseCodePolicyViolated, "Brak powitania."},
+            {"silence outside a room", 0, hello, QWebSocketProtocol::CloseCodeGoingAway,
+             "Połączenie było bezczynne."},
+            {"one connection too many from an address", 4, [](Client&) {},
+             QWebSocketProtocol::CloseCodePolicyViolated, "Za dużo połączeń z tego adresu."},
+        };
+        for (const auto& entry : webSocketCases) {
+            qInfo() << entry.name;
+            std::vector<std::unique_ptr<Client>> companions;
+            for (int i = 0; i < entry.companions; ++i) {
+                companions.push_back(std::make_unique<Client>(url()));
+                QTRY_COMPARE(companions.back()->socket.state(), QAbstractSocket::ConnectedState);
+                hello(*companions.back());
+            }
+            Client abuser(url());
+            QTRY_VERIFY(abuser.opened);
+            entry.abuse(abuser);
+            QTRY_COMPARE(abuser.socket.state(), QAbstractSocket::UnconnectedState);
+            QCOMPARE(abuser.socket.closeCode(), entry.code);
+            if (entry.reason) {
+                QCOMPARE(abuser.socket.closeReason(), QString::fromUtf8(entry.reason));
+            }
+            for (const auto& companion : companions) {
+                QCOMPARE(companion->socket.state(), QAbstractSocket::ConnectedState);
+            }
+        }
+
+        // Below the WebSocket: connections that never upgrade are cut, and an address may have
+        // only so many waiting for their upgrade.
+        const struct {
+            const char* name;
+            int companions; // connections waiting beside the abuser
+            QByteArray sent;
+        } tcpCases[] = {
+            {"a connection that sends nothing", 0, QByteArray()},
+            {"a request never finished", 0, "GET /ws HTTP/1.1\r\nHost: localhost\r\n"},
+            {"a request finished, and the connection kept", 0,
+             "GET / HTTP/1.1\r\nHost: localhost\r\n\r\n"},
+            {"one waiting connection too many from an address", 6, QByteArray()},
+        };
+        for (const auto& entry : tcpCases) {
+            qInfo() << entry.name;
+            std::vector<std::unique_ptr<QTcpSocket>> companions;
+            for (int i = 0; i < entry.companions; ++i) {
+                companions.push_back(std::make_unique<QTcpSocket>());
+                companions.back()->connectToHost(QHostAddress::LocalHost, port);
+                QVERIFY(companions.back()->waitForConnected(5000));
+            }
+            QTcpSocket abuser;
+            abuser.connectToHost(QHostAddress::LocalHost, port);
+            QVERIFY(abuser.waitForConnected(5000));
+            abuser.write(entry.sent);
+            QTRY_COMPARE(abuser.state(), QAbstractSocket::UnconnectedState);
+            for (const auto& companion : companions) {
+                QCOMPARE(companion->state(), QAbstractSocket::ConnectedState);
+            }
+        }
+
+        QTRY_VERIFY_WITH_TIMEOUT(red.view.counters != (std::array<std::string, 2>{"0", "0"}), 8000);
+        QTRY_COMPARE(blue.view.counters, red.view.counters);
+        QCOMPARE(std::stoi(red.view.counters[0]) + std::stoi(red.view.counters[1]), 1);
+        QVERIFY(red.view.refusals.empty());
+        QVERIFY(blue.view.refusals.empty());
+        QCOMPARE(red.socket.state(), QAbstractSocket::ConnectedState);
+        QCOMPARE(blue.socket.state(), QAbstractSocket::ConnectedState);
+        qInfo("The round's timers: %d wakes, %d more than 5 ms late, the latest %.1f ms", wakes,
+              lateWakes, latest);
+        // The machine is shared: only a stall far beyond any tick fails.
+        QVERIFY(latest < 500);
+    }
+
+private:
+    QUrl url() const { return QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)); }
+
+    QTemporaryDir site;
+    std::unique_ptr<Server> server;
+    quint16 port = 0;
+    double latest = 0;
+    int lateWakes = 0;
+    int wakes = 0;
+};
+
+QTEST_GUILESS_MAIN(AbuseTest)
+#include "AbuseTest.moc"
