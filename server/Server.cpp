@@ -63,7 +63,7 @@ Server::~Server() {
 }
 
 std::optional<quint16> Server::listen(const QHostAddress& address, quint16 port) {
-    auto gate = std::make_unique<TcpGate>(limits_.handshake, limits_.connectionsPerAddress);
+    auto gate = std::make_unique<TcpGate>(limits_.handshake, limits_.connectionsPerAddress, &http_);
     if (!gate->listen(address, port)) {
         return std::nullopt;
     }
