@@ -163,7 +163,7 @@ void Server::accept(std::unique_ptr<QWebSocket> socket) {
 
 void Server::received(MemberId id, const QString& text) {
     const auto found = connections_.find(id);
-    if (found == connections_.end() || found->second->closing) {
+    if (found == connections_.end() || found->second->closing || found->second->behind) {
         return;
     }
     Connection& connection = *found->second;
@@ -248,10 +248,12 @@ void Server::send(MemberId to, const std::string& text) {
     if (found == connections_.end() || found->second->closing) {
         return;
     }
-    QWebSocket& socket = *found->second->socket;
-    socket.sendTextMessage(QString::fromStdString(text));
+    Connection& connection = *found->second;
+    connection.socket->sendTextMessage(QString::fromStdString(text));
     // Closed after the room's handler has finished: it may be sending to its members still.
-    if (static_cast<std::size_t>(socket.bytesToWrite()) > limits_.pendingBytes) {
+    if (!connection.behind &&
+        static_cast<std::size_t>(connection.socket->bytesToWrite()) > limits_.pendingBytes) {
+        connection.behind = true;
         QTimer::singleShot(0ms, this, [this, to] {
             close(to, QWebSocketProtocol::CloseCodePolicyViolated,
                   QStringLiteral("Klient nie odbiera wiadomości."));

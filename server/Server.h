@@ -40,6 +40,8 @@ public:
     // and calls `stopped` once they are gone, or after a short grace.
     void stop(std::function<void()> stopped);
 
+    // Open WebSockets, closing ones included.
+    std::size_t connectionCount() const { return connections_.size(); }
     // The rooms' clock, for measuring how late their timers wake.
     QtClock& clock() { return clock_; }
 
@@ -55,6 +57,7 @@ private:
         // The Hello's deadline, then the idle one; after a close, the peer's time to answer.
         QTimer deadline;
         bool closing = false;
+        bool behind = false; // too much waiting to go out: closed once the room's handler ends
     };
 
     QHttpServerResponse file(const QString& path) const;

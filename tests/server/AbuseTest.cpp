@@ -4,10 +4,16 @@
 #include "ClientView.h"
 #include "Server.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QWebSocket>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -196,6 +202,50 @@ private slots:
               lateWakes, latest);
         // The machine is shared: only a stall far beyond any tick fails.
         QVERIFY(latest < 500);
+    }
+
+    // A client that asks and asks but never reads its answers is dropped before they pile up
+    // in the server's memory.
+    void aClientThatStopsReadingIsDropped() {
+        Limits limits;
+        limits.messagesPerSecond = 1e6;
+        limits.messageBurst = 1e6;
+        limits.pendingBytes = 64 * 1024;
+        Server flooded(QDir(site.path()), limits);
+        const std::optional<quint16> listening = flooded.listen(QHostAddress::LocalHost, 0);
+        QVERIFY(listening);
+        const QUrl floodedUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(*listening));
+
+        // In a thread of its own that writes without ever reading, while the server goes on.
+        QSemaphore finish;
+        std::atomic<bool> sent = false;
+        std::unique_ptr<QThread> client(QThread::create([&] {
+            QWebSocket socket;
+            QEventLoop loop;
+            QObject::connect(&socket, &QWebSocket::connected, &loop, &QEventLoop::quit);
+            QTimer::singleShot(10s, &loop, &QEventLoop::quit);
+            socket.open(floodedUrl);
+            loop.exec();
+            // Every hello after the first is refused with an answer of about 50 bytes.
+            for (int i = 0; i < 50'000; ++i) {
+                socket.sendTextMessage(QString::fromStdString(encode(Hello{Version})));
+            }
+            QElapsedTimer writing;
+            writing.start();
+            while (socket.bytesToWrite() > 0 && !writing.hasExpired(10'000)) {
+                socket.flush();
+                QThread::msleep(1);
+            }
+            sent = true;
+            finish.acquire();
+        }));
+        client->start();
+        const auto ended = qScopeGuard([&] {
+            finish.release();
+            client->wait();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(sent, 30'000);
+        QTRY_COMPARE_WITH_TIMEOUT(flooded.connectionCount(), std::size_t{0}, 15'000);
     }
 
 private:
