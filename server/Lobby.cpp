@@ -82,14 +82,15 @@ void Lobby::admit(MemberId id, Connection& connection, protocol::ClientMessage m
 }
 
 // Another connection from the same address may have guessed wrong meanwhile: the wait is
-// asked again each time.
+// asked again each time. The connection is looked up again after each message, which may have
+// ended it.
 void Lobby::releaseHeld(MemberId id) {
-    const auto found = connections_.find(id);
-    if (found == connections_.end()) {
-        return;
-    }
-    Connection& connection = found->second;
-    while (!connection.held.empty()) {
+    for (;;) {
+        const auto found = connections_.find(id);
+        if (found == connections_.end() || found->second.held.empty()) {
+            return;
+        }
+        Connection& connection = found->second;
         const double wait = joinWait(connection, connection.held.front());
         if (wait > 0) {
             connection.release->arm(wait);
