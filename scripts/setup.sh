@@ -17,6 +17,8 @@ PACKAGES=(
     nlohmann-json3-dev qt6-httpserver-dev qt6-websockets-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
+    # fuzzing the server's input (scripts/fuzz): clang's libFuzzer
+    clang libclang-rt-14-dev
     # end-to-end tests: a virtual X display, real key events, screen grabs
     xvfb xdotool x11-utils imagemagick python3 python3-xlib
     # the same on a headless Wayland compositor: virtual keyboards, screen grabs, keymaps of

@@ -11,6 +11,25 @@
 
 namespace zirvel::server {
 
+namespace {
+
+// More than a client that waits for its answers ever sends while a join of its waits.
+constexpr std::size_t MostHeld = 16;
+
+bool isJoin(const protocol::ClientMessage& message) {
+    return std::holds_alternative<protocol::CreateRoom>(message) ||
+           std::holds_alternative<protocol::JoinRoom>(message) ||
+           std::holds_alternative<protocol::Rejoin>(message);
+}
+
+// Answers that tell the asker something about a code they guessed.
+bool wrongGuess(protocol::Reason reason) {
+    return reason == protocol::Reason::NoSuchRoom || reason == protocol::Reason::NoSeat ||
+           reason == protocol::Reason::RoomTaken;
+}
+
+} // namespace
+
 Lobby::Lobby(Clock& clock, protocol::RandomBytes random, Send send, Close close)
     : clock_(clock)
     , random_(std::move(random))
@@ -23,14 +42,74 @@ const Room* Lobby::room(const std::string& code) const {
     return found == rooms_.end() ? nullptr : found->second.get();
 }
 
+void Lobby::connected(MemberId id, std::string address) {
+    connections_[id].address = std::move(address);
+}
+
+bool Lobby::greeted(MemberId id) const {
+    const auto found = connections_.find(id);
+    return found != connections_.end() && found->second.greeted;
+}
+
+bool Lobby::inRoom(MemberId id) const {
+    const auto found = connections_.find(id);
+    return found != connections_.end() && found->second.room;
+}
+
 void Lobby::received(MemberId id, std::string_view text) {
     Connection& connection = connections_[id];
-    const std::optional<protocol::ClientMessage> message = protocol::decodeClient(text);
+    std::optional<protocol::ClientMessage> message = protocol::decodeClient(text);
     if (!message) {
         refuse(id, protocol::Reason::BadMessage);
         return;
     }
-    handle(id, connection, *message);
+    admit(id, connection, std::move(*message));
+}
+
+void Lobby::admit(MemberId id, Connection& connection, protocol::ClientMessage message) {
+    if (connection.held.empty() && joinWait(connection, message) <= 0) {
+        handle(id, connection, message);
+        return;
+    }
+    if (connection.held.size() >= MostHeld) {
+        refuse(id, protocol::Reason::BadMessage);
+        return;
+    }
+    connection.held.push_back(std::move(message));
+    if (connection.held.size() == 1) {
+        if (!connection.release) {
+            connection.release = clock_.alarm([this, id] { releaseHeld(id); });
+        }
+        connection.release->arm(joinWait(connection, connection.held.front()));
+    }
+}
+
+// Another connection from the same address may have guessed wrong meanwhile: the wait is
+// asked again each time. The connection is looked up again after each message, which may have
+// ended it.
+void Lobby::releaseHeld(MemberId id) {
+    for (;;) {
+        const auto found = connections_.find(id);
+        if (found == connections_.end() || found->second.held.empty()) {
+            return;
+        }
+        Connection& connection = found->second;
+        const double wait = joinWait(connection, connection.held.front());
+        if (wait > 0) {
+            connection.release->arm(wait);
+            return;
+        }
+        const protocol::ClientMessage message = std::move(connection.held.front());
+        connection.held.pop_front();
+        handle(id, connection, message);
+    }
+}
+
+double Lobby::joinWait(const Connection& connection, const protocol::ClientMessage& message) const {
+    if (connection.address.empty() || !connection.greeted || !isJoin(message)) {
+        return 0;
+    }
+    return throttle_.wait(connection.address, clock_.milliseconds());
 }
 
 void Lobby::handle(MemberId id, Connection& connection, const protocol::ClientMessage& message) {
@@ -68,6 +147,10 @@ void Lobby::handle(MemberId id, Connection& connection, const protocol::ClientMe
 void Lobby::create(MemberId id, Connection& connection, const std::string& code) {
     if (connection.room) {
         refuse(id, protocol::Reason::InRoom);
+        return;
+    }
+    if (rooms_.size() >= maxRooms_) {
+        refuse(id, protocol::Reason::ServerFull);
         return;
     }
     if (rooms_.contains(code)) {
@@ -190,6 +273,10 @@ void Lobby::send(MemberId to, const protocol::ServerMessage& message) {
 }
 
 void Lobby::refuse(MemberId to, protocol::Reason reason) {
+    const auto found = connections_.find(to);
+    if (wrongGuess(reason) && found != connections_.end() && !found->second.address.empty()) {
+        throttle_.failed(found->second.address, clock_.milliseconds());
+    }
     send(to, protocol::Refused{reason, protocol::Version});
 }
 

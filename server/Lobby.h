@@ -4,11 +4,14 @@
 #pragma once
 
 #include "Clock.h"
+#include "JoinThrottle.h"
+#include "Limits.h"
 #include "Room.h"
 #include "RoomCode.h"
 #include "RoundTrip.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -36,10 +39,18 @@ public:
 
     Lobby(Clock& clock, protocol::RandomBytes random, Send send, Close close);
 
+    // The connection's address: joins from it are throttled after wrong guesses at a room's
+    // code. A connection never given one is not.
+    void connected(MemberId connection, std::string address);
     void received(MemberId connection, std::string_view text);
     // The connection is gone: it leaves its room, a player's seat held for them. A room with
     // nobody in it and no seat held ends.
     void disconnected(MemberId connection);
+
+    // Past this many rooms, a new one is refused.
+    void limitRooms(std::size_t rooms) { maxRooms_ = rooms; }
+    bool greeted(MemberId connection) const;
+    bool inRoom(MemberId connection) const;
 
     std::size_t roomCount() const { return rooms_.size(); }
     // Empty for a code of no room.
@@ -50,8 +61,16 @@ private:
         bool greeted = false;
         Room* room = nullptr;
         RoundTrip roundTrip;
+        std::string address;
+        // Messages waiting behind a throttled join, in their order, and the wake for them.
+        std::deque<protocol::ClientMessage> held;
+        std::unique_ptr<Alarm> release;
     };
 
+    // A throttled join waits, and everything after it from the same connection waits too.
+    void admit(MemberId id, Connection& connection, protocol::ClientMessage message);
+    void releaseHeld(MemberId id);
+    double joinWait(const Connection& connection, const protocol::ClientMessage& message) const;
     void handle(MemberId id, Connection& connection, const protocol::ClientMessage& message);
     void create(MemberId id, Connection& connection, const std::string& code);
     void join(MemberId id, Connection& connection, const std::string& code);
@@ -73,6 +92,8 @@ private:
     std::map<std::string, std::unique_ptr<Room>, std::less<>> rooms_;
     std::unique_ptr<Alarm> pinger_;
     bool pinging_ = false;
+    std::size_t maxRooms_ = Limits{}.rooms;
+    JoinThrottle throttle_;
 };
 
 } // namespace zirvel::server

@@ -17,6 +17,7 @@ import subprocess
 import tempfile
 import threading
 import time
+import urllib.parse
 import urllib.request
 from pathlib import Path
 
@@ -87,10 +88,12 @@ class Processes:
         self.running.append(process)
         return process
 
-    def server(self, command=(SERVER,)):
+    def server(self, command=(SERVER,), behind_proxy=False):
         """Starts zirvel2-server on a free port of loopback and returns the port it took. The
-        port and the site given last win over those in `command`."""
-        process = self.start([*command, "--port", "0", "--site", str(SITE)],
+        port and the site given last win over those in `command`. Behind a proxy on loopback,
+        it counts its clients by the addresses the proxy names."""
+        proxy = ["--trusted-proxy", "127.0.0.1"] if behind_proxy else []
+        process = self.start([*command, *proxy, "--port", "0", "--site", str(SITE)],
                              stdout=subprocess.PIPE, text=True)
         line = process.stdout.readline()
         found = re.search(r"http://127\.0\.0\.1:(\d+)/", line)
@@ -124,9 +127,15 @@ class Client:
     """A protocol client reading on a thread of its own: it answers every ping at once, as a
     client must, and keeps what its screen shows."""
 
-    def __init__(self, url, code, sslopt=None):
+    def __init__(self, url, code, sslopt=None, source=None):
+        # From a loopback address of its own, where `source` names one: as a player elsewhere.
+        connected = None
+        if source:
+            parts = urllib.parse.urlsplit(url)
+            connected = socket.create_connection((parts.hostname, parts.port), timeout=10,
+                                                 source_address=(source, 0))
         self.socket = websocket.create_connection(f"{url}?room={code}", sslopt=sslopt,
-                                                  timeout=10)
+                                                  timeout=10, socket=connected)
         self.socket.settimeout(None)
         self.changed = threading.Condition()
         self.seat = None
@@ -174,13 +183,14 @@ class Client:
             self.changed.notify_all()
 
 
-def meet(url, sslopt=None):
-    """A room created by one client and joined by another, both through `url`."""
+def meet(url, sslopt=None, source=None):
+    """A room created by one client and joined by another, both through `url` (and from
+    `source`, where it names a loopback address)."""
     code = room_code()
-    red = Client(url, code, sslopt)
+    red = Client(url, code, sslopt, source)
     red.say(type="create", code=code)
     red.wait(lambda c: c.seat == "red", what="red's seat")
-    blue = Client(url, code, sslopt)
+    blue = Client(url, code, sslopt, source)
     blue.say(type="join", code=code)
     blue.wait(lambda c: c.seat == "blue", what="blue's seat")
     red.wait(lambda c: c.others == ("here", "here"), what="blue's arrival")

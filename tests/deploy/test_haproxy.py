@@ -14,6 +14,7 @@ global
     maxconn 200
 defaults
     mode http
+    option forwardfor
     timeout connect 5s
     timeout client 1h
     timeout server 1h
@@ -38,7 +39,7 @@ backend pages
 class HAProxy(unittest.TestCase):
     def test_both_players_of_every_room_meet_on_one_process(self):
         with Processes() as processes:
-            servers = [processes.server(), processes.server()]
+            servers = [processes.server(behind_proxy=True), processes.server(behind_proxy=True)]
             port = free_port()
             config = processes.folder / "haproxy.cfg"
             config.write_text(CONFIG.format(port=port, one=servers[0], two=servers[1]))
@@ -48,8 +49,10 @@ class HAProxy(unittest.TestCase):
             for _ in servers:
                 self.assertEqual(fetch(f"http://127.0.0.1:{port}/zirvel2.html"), (200, page))
 
-            # A join succeeds only on the process that has the room.
-            rooms = [meet(f"ws://127.0.0.1:{port}/ws") for _ in range(ROOMS)]
+            # A join succeeds only on the process that has the room. The players of each room
+            # come from an address of their own, more of them in all than one address may open.
+            rooms = [meet(f"ws://127.0.0.1:{port}/ws", source=f"127.0.0.{room + 2}")
+                     for room in range(ROOMS)]
             counts = [status(server) for server in servers]
             self.assertEqual(sum(count["rooms"] for count in counts), ROOMS)
             for count in counts:

@@ -48,7 +48,7 @@ http {{
 class Nginx(unittest.TestCase):
     def test_page_over_https_and_a_round_over_wss(self):
         with Processes() as processes:
-            server = processes.server()
+            server = processes.server(behind_proxy=True)
             certificate, key = self_signed_certificate(processes.folder)
             port = free_port()
             config = processes.folder / "nginx.conf"

@@ -108,7 +108,8 @@ private slots:
     }
 
     // The status counts every connection, greeted or not, and every room, and forgets both
-    // when they go (a room on the lobby's next tick once its players have left); it is JSON of the site's port, for any HTTP client.
+    // when they go (a room on the lobby's next tick once its players have left); it is JSON of the
+    // site's port, for any HTTP client.
     void statusCountsRoomsAndConnections() {
         QTRY_COMPARE(status(), statusOf(0, 0));
         QUrl url = address("/ws");
