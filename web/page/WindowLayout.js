@@ -30,6 +30,8 @@ class WindowLayout {
     } catch (unsupported) {
       this.listeners.on(window, 'resize', () => this.fit());
     }
+    // The room's status line grows when its invitation shows, and the window makes room.
+    this.observer.observe(this.room);
     this.watchPixelRatio();
     this.listeners.on(this.touchScreen, 'change', () => this.fit());
   }
@@ -53,8 +55,28 @@ class WindowLayout {
     // The visible size: on a phone the page's own overflow would widen the layout viewport
     // that innerWidth reports, and the window would never shrink back into the screen.
     const width = document.documentElement.clientWidth;
-    const room = this.roomHeight(width, document.documentElement.clientHeight);
-    const height = document.documentElement.clientHeight - room;
+    const viewportHeight = document.documentElement.clientHeight;
+    let room = this.roomHeight(width, viewportHeight);
+    let place = this.place(width, viewportHeight - room, ratio);
+    if (room) {
+      // As wide as the window, the line may wrap where the whole viewport's width did not.
+      const placed = this.roomHeightAt(WindowLayout.Width * place.zoom);
+      if (placed > room) {
+        room = placed;
+        place = this.place(width, viewportHeight - room, ratio);
+      }
+    }
+    this.apply(place, ratio);
+    if (room) {
+      this.placeRoom(place, room, ratio);
+    }
+    if (this.stats.recording) {
+      this.stats.layouts.push(performance.now() - started);
+    }
+  }
+
+  // Where the window (and the help, if it finds room) goes in `width` × `height` CSS pixels.
+  place(width, height, ratio) {
     const clientHeight = WindowLayout.Height - WindowLayout.MenuBar;
     const fits = Math.min(width / WindowLayout.Width, height / WindowLayout.Height,
                           (height - this.touchBar()) / clientHeight);
@@ -67,16 +89,7 @@ class WindowLayout {
       }
       this.help.style.visibility = place ? 'visible' : 'hidden';
     }
-    if (!place) {
-      place = this.placeAlone(largest, ratio, width, height);
-    }
-    this.apply(place, ratio);
-    if (room) {
-      this.placeRoom(place, room, ratio);
-    }
-    if (this.stats.recording) {
-      this.stats.layouts.push(performance.now() - started);
-    }
+    return place || this.placeAlone(largest, ratio, width, height);
   }
 
   // The height the room's status line takes under the window, with its gap, in CSS pixels; 0
@@ -87,7 +100,12 @@ class WindowLayout {
     }
     const zoom = Math.min(width / WindowLayout.Width, height / WindowLayout.Height);
     this.room.style.fontSize = Math.min(20, Math.max(12, Math.round(7.5 * zoom))) + 'px';
-    this.room.style.width = Math.min(width, WindowLayout.Width * zoom) + 'px';
+    return this.roomHeightAt(Math.min(width, WindowLayout.Width * zoom));
+  }
+
+  // The same at a width of `width` CSS pixels.
+  roomHeightAt(width) {
+    this.room.style.width = width + 'px';
     return this.room.offsetHeight + WindowLayout.Gap;
   }
 
