@@ -42,6 +42,9 @@ EM_JS(void, page_close_socket, (), { Module.page.closeSocket(); });
 EM_JS(void, page_arm_room_wake_up, (double milliseconds), {
     Module.page.armRoomWakeUp(milliseconds);
 });
+EM_JS(void, page_arm_room_hold_end, (double milliseconds), {
+    Module.page.armRoomHoldEnd(milliseconds);
+});
 EM_JS(void, page_room_entered, (), { Module.page.roomEntered(); });
 EM_JS(void, page_room_left, (), { Module.page.roomLeft(); });
 EM_JS(void, page_show_room_status, (const char* code, int seat, int red, int blue, int watchers,
@@ -104,6 +107,9 @@ void closeSocket() {
 }
 void armRoomWakeUp(double milliseconds) {
     page_arm_room_wake_up(milliseconds);
+}
+void armRoomHoldEnd(double milliseconds) {
+    page_arm_room_hold_end(milliseconds);
 }
 void roomEntered() {
     page_room_entered();

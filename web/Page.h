@@ -34,6 +34,8 @@ void sendSocket(const char* text);
 void closeSocket();
 // Wakes the room's client this many milliseconds from now; a negative value cancels it.
 void armRoomWakeUp(double milliseconds);
+// Tells the room's picture this many milliseconds from now that what it holds may be shown.
+void armRoomHoldEnd(double milliseconds);
 void roomEntered();
 void roomLeft();
 // `seat`, `red`, `blue`: the numbers of protocol::Seat and protocol::PlayerState.

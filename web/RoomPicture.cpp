@@ -5,6 +5,8 @@
 
 #include "Page.h"
 
+#include <emscripten.h>
+
 using namespace zirvel;
 
 namespace {
@@ -17,6 +19,8 @@ std::size_t slot(Player player) {
 
 void RoomPicture::show() {
     cells_ = {};
+    holding_ = false;
+    waiting_.reset();
     for (int index = 1; index <= board::CellCount; ++index) {
         page::paintCell(index, 0, 0, 0);
     }
@@ -34,8 +38,52 @@ void RoomPicture::show() {
 }
 
 void RoomPicture::setCellColour(int index, Colour colour) {
-    if (cells_.set(index, colour)) {
-        page::paintCell(index, colour.red, colour.green, colour.blue);
+    if (!cells_.set(index, colour)) {
+        return;
+    }
+    if (holding_) {
+        waiting_.set(static_cast<std::size_t>(index));
+        return;
+    }
+    page::paintCell(index, colour.red, colour.green, colour.blue);
+    hold_.shown(emscripten_get_now());
+}
+
+void RoomPicture::repaintNow() {
+    if (holding_) {
+        return;
+    }
+    const double now = emscripten_get_now();
+    if (const std::optional<double> until = hold_.holdUntil(now, refreshInterval_())) {
+        holding_ = true;
+        page::armRoomHoldEnd(*until - now);
+    }
+}
+
+void RoomPicture::holdEnded() {
+    if (!holding_) {
+        return;
+    }
+    if (hold_.holdUntil(emscripten_get_now(), refreshInterval_())) {
+        page::armRoomHoldEnd(1.0); // the browser's timer woke a little early
+        return;
+    }
+    holding_ = false;
+    paintWaitingCells();
+}
+
+void RoomPicture::paintWaitingCells() {
+    bool painted = false;
+    for (int index = 1; index <= board::CellCount; ++index) {
+        if (waiting_.test(static_cast<std::size_t>(index))) {
+            const Colour colour = cells_.at(index);
+            page::paintCell(index, colour.red, colour.green, colour.blue);
+            painted = true;
+        }
+    }
+    waiting_.reset();
+    if (painted) {
+        hold_.shown(emscripten_get_now());
     }
 }
 

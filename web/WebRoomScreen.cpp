@@ -6,6 +6,10 @@
 #include "Page.h"
 #include "WebWindow.h"
 
+WebRoomScreen::WebRoomScreen(WebWindow& window)
+    : window_(window)
+    , picture_([&window] { return window.refreshInterval(); }) {}
+
 void WebRoomScreen::enteredRoom() {
     window_.enterRoom();
     picture_.show();

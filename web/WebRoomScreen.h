@@ -13,8 +13,7 @@ class WebWindow;
 // box.
 class WebRoomScreen : public zirvel::client::RoomScreen {
 public:
-    explicit WebRoomScreen(WebWindow& window)
-        : window_(window) {}
+    explicit WebRoomScreen(WebWindow& window);
 
     zirvel::GameWindow& window() override { return picture_; }
     void enteredRoom() override;
@@ -24,6 +23,8 @@ public:
     void closeGameOver() override;
     void tell(const std::string& message) override;
     void armWakeUp(std::optional<double> milliseconds) override;
+    // The room's picture may show what it held back.
+    void holdEnded() { picture_.holdEnded(); }
 
 private:
     WebWindow& window_;

@@ -55,6 +55,7 @@ public:
     void holdEnded();
     void gameOverClosed(bool resetCounters);
     void setRefreshInterval(double milliseconds) { refreshInterval_ = milliseconds; }
+    double refreshInterval() const { return refreshInterval_; }
     // A hidden page stops its timers and takes them up where they were when it shows again.
     void setHidden(bool hidden);
     // "Koniec": nothing runs any more.

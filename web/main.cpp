@@ -159,6 +159,10 @@ EMSCRIPTEN_KEEPALIVE void zirvel_room_wake_up() {
     online->client.wakeUp();
 }
 
+EMSCRIPTEN_KEEPALIVE void zirvel_room_hold_ended() {
+    online->screen.holdEnded();
+}
+
 EMSCRIPTEN_KEEPALIVE void zirvel_socket_opened() {
     online->client.connected();
 }

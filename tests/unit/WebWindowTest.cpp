@@ -4,6 +4,7 @@
 #include "WebWindow.h"
 
 #include "Page.h"
+#include "RoomPicture.h"
 
 #include <gtest/gtest.h>
 #include <optional>
@@ -21,6 +22,9 @@ struct FakePage {
     std::optional<double> wakeAt;
     // What the page was told about the round, in order: S started, R running, - neither.
     std::string rounds;
+    // The cells painted, in order, and when the room's picture asked to end its hold.
+    std::vector<int> painted;
+    std::optional<double> roomHoldEndAt;
 };
 
 FakePage fakePage;
@@ -48,7 +52,9 @@ void armWakeUp(double milliseconds) {
         milliseconds < 0 ? std::nullopt : std::optional<double>(fakePage.clock + milliseconds);
 }
 void armHoldEnd(double) {}
-void paintCell(int, int, int, int) {}
+void paintCell(int index, int, int, int) {
+    fakePage.painted.push_back(index);
+}
 void setCounter(int, const char*) {}
 void setCountdown(const char*, bool) {}
 void setMenu(int, bool, bool) {}
@@ -62,6 +68,9 @@ void openSocket(const char*) {}
 void sendSocket(const char*) {}
 void closeSocket() {}
 void armRoomWakeUp(double) {}
+void armRoomHoldEnd(double milliseconds) {
+    fakePage.roomHoldEndAt = fakePage.clock + milliseconds;
+}
 void roomEntered() {}
 void roomLeft() {}
 void showRoomStatus(const char*, int, int, int, int, int, bool) {}
@@ -225,5 +234,40 @@ TEST(WebWindow, TwoComputersPlayRoundAfterRound) {
     for (double until = 100; rounds() < 2; until += 100) {
         runUntil(window, until);
         ASSERT_LT(until, 240'000) << "the rounds did not end";
+    }
+}
+
+// A room's crash arrives as its last move, a repaint, and at once the next round's board: the
+// move stays on screen one whole frame before the new board replaces it. Without a move shown
+// within the last frame nothing is held.
+TEST(RoomPicture, ARepaintHoldsTheNextCellsForOneFrame) {
+    constexpr double Frame = 1000.0 / 60;
+    const Colour red{255, 0, 0};
+    const struct {
+        const char* name;
+        double repaintAt; // the last move is painted at 0
+        std::vector<int> paintedAtOnce;
+        std::optional<double> holdEnds;
+    } cases[] = {
+        {"right after the move", 2, {7}, Frame},
+        {"a frame after the move", Frame, {7, 8}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fakePage = {};
+        RoomPicture picture([] { return Frame; });
+        picture.show();
+        fakePage.painted.clear();
+        picture.setCellColour(7, red);
+        fakePage.clock = c.repaintAt;
+        picture.repaintNow();
+        picture.setCellColour(8, red);
+        EXPECT_EQ(fakePage.painted, c.paintedAtOnce);
+        EXPECT_EQ(fakePage.roomHoldEndAt, c.holdEnds);
+        if (c.holdEnds) {
+            fakePage.clock = *c.holdEnds;
+            picture.holdEnded();
+            EXPECT_EQ(fakePage.painted, (std::vector<int>{7, 8}));
+        }
     }
 }

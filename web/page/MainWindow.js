@@ -142,6 +142,10 @@ class MainWindow {
         this.roomTimer = milliseconds < 0 ? null
             : setTimeout(() => this.game('room_wake_up'), Math.ceil(milliseconds));
       },
+      armRoomHoldEnd: (milliseconds) => {
+        clearTimeout(this.roomHoldTimer);
+        this.roomHoldTimer = setTimeout(() => this.game('room_hold_ended'), Math.ceil(milliseconds));
+      },
       roomEntered: () => this.roomEntered(),
       roomLeft: () => this.roomLeft(),
       showRoomStatus: (...status) => {
