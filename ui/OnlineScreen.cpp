@@ -89,13 +89,17 @@ OnlineScreen::OnlineScreen(MainWindow& main, GameOverDialog::UrlOpener openUrl)
         refresh();
     });
     ask_ = [this](const QString& label, const QString& text) -> std::optional<QString> {
-        bool ok = false;
-        const QString answer = QInputDialog::getText(&main_, QStringLiteral("Gra przez sieć"),
-                                                     label, QLineEdit::Normal, text, &ok);
-        if (!ok) {
+        // The toolkit's own buttons would speak English without its translations installed.
+        QInputDialog dialog(&main_);
+        dialog.setWindowTitle(QStringLiteral("Gra przez sieć"));
+        dialog.setLabelText(label);
+        dialog.setTextValue(text);
+        dialog.setOkButtonText(QStringLiteral("OK"));
+        dialog.setCancelButtonText(QStringLiteral("Anuluj"));
+        if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
-        return answer;
+        return dialog.textValue();
     };
     status_ = new QLabel(main_.statusBar());
     status_->setObjectName(QStringLiteral("pokoj"));
