@@ -50,7 +50,7 @@ REALTIME = os.geteuid() == 0
 # Every room of the load to the process that has it, as tests/deploy/test_haproxy.py does.
 HAPROXY_CONFIG = """
 global
-    maxconn 100000
+    maxconn 9000
 defaults
     mode http
     option forwardfor
@@ -185,6 +185,7 @@ def play(args, site, rooms, speed, seconds, warmup, proxied=0):
             config.write_text(HAPROXY_CONFIG.format(port=port, servers="\n".join(
                 f"    server s{i} 127.0.0.1:{server.port}" for i, server in enumerate(servers))))
             proxy = subprocess.Popen(pinned(0) + ["haproxy", "-db", "-f", str(config)],
+                                     stderr=subprocess.DEVNULL,
                                      preexec_fn=raise_open_files)
             url = f"ws://127.0.0.1:{port}"
             for _ in range(100):
