@@ -7,7 +7,9 @@ process holds with its ticks and keys on time.
 
 Every measurement starts a fresh zirvel2-server with --stats and drives it with
 zirvel2_server_load in a process of its own; on two or more cores the server is pinned to the
-first and the players to the second, so that they do not take each other's time slices.
+first and the players to the second, so that they do not take each other's time slices. Run as
+root, both run at a real-time priority, so that other work on a shared machine does not either.
+The last run puts two server processes behind HAProxy, routing by the room's code.
 
 Usage: server_load.py --server ZIRVEL2_SERVER --load ZIRVEL2_SERVER_LOAD [--short | --smoke]
 """
@@ -17,6 +19,7 @@ import json
 import os
 import resource
 import signal
+import socket
 import statistics
 import subprocess
 import sys
@@ -43,8 +46,36 @@ def rss_kib(pid):
     raise RuntimeError("no VmRSS")
 
 
+REALTIME = os.geteuid() == 0
+# Every room of the load to the process that has it, as tests/deploy/test_haproxy.py does.
+HAPROXY_CONFIG = """
+global
+    maxconn 9000
+defaults
+    mode http
+    option forwardfor
+    timeout connect 5s
+    timeout client 1h
+    timeout server 1h
+frontend zirvel2
+    bind 127.0.0.1:{port}
+    use_backend rooms if {{ path /ws }}
+backend rooms
+    balance url_param room
+    hash-type consistent
+{servers}
+"""
+
+
 def pinned(cpu):
-    return ["taskset", "-c", str(cpu)] if os.cpu_count() >= 2 else []
+    return ((["chrt", "-f", "10"] if REALTIME else [])
+            + (["taskset", "-c", str(cpu)] if os.cpu_count() >= 2 else []))
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
 
 
 def raise_open_files():
@@ -55,12 +86,12 @@ def raise_open_files():
 class Server:
     """A zirvel2-server on a free port, reporting its timers' lateness on SIGUSR1."""
 
-    def __init__(self, binary, site):
-        command = pinned(0) + [binary, "--port", "0", "--site", site, "--stats"]
+    def __init__(self, binary, site, *options):
+        command = pinned(0) + [binary, "--port", "0", "--site", site, "--stats", *options]
         # Servers with per-address limits must let every simulated player in from loopback.
         help_text = subprocess.run([binary, "--help"], capture_output=True, text=True).stdout
         for option, value in (("--max-connections-per-address", "1000000"),
-                              ("--max-rooms", "1000000")):
+                              ("--max-rooms", "1000000"), ("--messages-per-second", "1000")):
             if option in help_text:
                 command += [option, value]
         self.process = subprocess.Popen(command, stdout=subprocess.PIPE, text=True,
@@ -74,6 +105,9 @@ class Server:
     def lateness(self):
         """The wake-ups since the last call: count, p50, p99 and max in ms."""
         self.process.send_signal(signal.SIGUSR1)
+        return self.read_lateness()
+
+    def read_lateness(self):
         while True:
             line = self.process.stdout.readline()
             if not line:
@@ -104,10 +138,10 @@ def load(binary, url, *arguments, on_ready=None, on_window=None, on_end=None):
                 on_ready(int(line.split()[1]))
         elif line == "window":
             if on_window:
-                on_window()
+                on_window(process)
         elif line == "end":
             if on_end:
-                on_end()
+                on_end(process)
         elif line.startswith("{"):
             result = json.loads(line)
     if process.wait() != 0:
@@ -136,28 +170,59 @@ def memory(args, site, what, count):
         server.stop()
 
 
-def play(args, site, rooms, speed, seconds, warmup):
-    """One window of play: the players' figures with the server's lateness and CPU."""
-    server = Server(args.server, site)
+def play(args, site, rooms, speed, seconds, warmup, proxied=0):
+    """One window of play: the players' figures with the server's lateness and CPU, and the
+    players' own CPU. With `proxied` processes behind HAProxy, the worst lateness of them and
+    the CPU of them all."""
+    servers = [Server(args.server, site, "--trusted-proxy", "127.0.0.1") for _ in range(proxied)]
+    servers = servers or [Server(args.server, site)]
+    url, proxy = servers[0].url, None
     marks = {}
-
-    def window():
-        server.lateness()
-        marks["cpu"] = cpu_seconds(server.process.pid)
-        marks["start"] = time.monotonic()
-
-    def end():
-        marks["cpu"] = cpu_seconds(server.process.pid) - marks["cpu"]
-        marks["elapsed"] = time.monotonic() - marks["start"]
-        marks["lateness"] = server.lateness()
-
     try:
-        result = load(args.load, server.url, "--rooms", rooms, "--speed", speed, "--seconds",
+        if proxied:
+            port = free_port()
+            config = Path(site) / "haproxy.cfg"
+            config.write_text(HAPROXY_CONFIG.format(port=port, servers="\n".join(
+                f"    server s{i} 127.0.0.1:{server.port}" for i, server in enumerate(servers))))
+            proxy = subprocess.Popen(pinned(0) + ["haproxy", "-db", "-f", str(config)],
+                                     stderr=subprocess.DEVNULL,
+                                     preexec_fn=raise_open_files)
+            url = f"ws://127.0.0.1:{port}"
+            for _ in range(100):
+                with socket.socket() as probe:
+                    if probe.connect_ex(("127.0.0.1", port)) == 0:
+                        break
+                time.sleep(0.05)
+        processes = [server.process for server in servers] + ([proxy] if proxy else [])
+
+        def window(players):
+            for server in servers:
+                server.lateness()
+            marks["cpu"] = sum(cpu_seconds(p.pid) for p in processes)
+            marks["players"] = cpu_seconds(players.pid)
+            marks["start"] = time.monotonic()
+
+        def end(players):
+            marks["cpu"] = sum(cpu_seconds(p.pid) for p in processes) - marks["cpu"]
+            marks["players"] = cpu_seconds(players.pid) - marks["players"]
+            marks["elapsed"] = time.monotonic() - marks["start"]
+            for server in servers:
+                server.process.send_signal(signal.SIGUSR1)
+            marks["lateness"] = max((server.read_lateness() for server in servers),
+                                    key=lambda lateness: lateness["p99"])
+
+        result = load(args.load, url, "--rooms", rooms, "--speed", speed, "--seconds",
                       seconds, "--warmup", warmup, on_window=window, on_end=end)
     finally:
-        server.stop()
+        if proxy:
+            proxy.terminate()
+            proxy.wait()
+        for server in servers:
+            server.stop()
     result["server_lateness"] = marks["lateness"]
     result["server_cpu"] = marks["cpu"] / marks["elapsed"]
+    result["players_cpu"] = marks["players"] / marks["elapsed"]
+    result["load_average"] = os.getloadavg()[0]
     result["holds"] = (result["server_lateness"]["p99"] <= LATENESS_GOAL_MS
                        and result["key_after_tick"]["p99"] <= KEY_GOAL_MS
                        and result["rooms"] == rooms and result["dropped"] == 0)
@@ -171,6 +236,7 @@ def print_step(result):
           f"| {result['worst_room_screen_p99']:6.2f} "
           f"| {100 * result['server_cpu']:5.1f} % "
           f"| {100 * result['server_cpu'] / max(1, result['rooms']):6.3f} % "
+          f"| {100 * result['players_cpu']:5.1f} % | {result['load_average']:4.1f} "
           f"| {result['crashes']:5d} | {'yes' if result['holds'] else 'no'} |", flush=True)
 
 
@@ -195,7 +261,9 @@ def main():
         per_connection = memory(args, site, "connections", idle)
         per_room = memory(args, site, "rooms", idle)
         print(f"\nRoom server, {os.cpu_count()} cores"
-              + (" (server pinned to one, players to another)" if os.cpu_count() >= 2 else ""))
+              + (" (server pinned to one, players to another)" if os.cpu_count() >= 2 else "")
+              + (", real-time priority" if REALTIME else "")
+              + f", load average {os.getloadavg()[0]:.1f}")
         print(f"resident memory per greeted connection: {per_connection:.1f} KiB "
               f"({idle} connections)")
         print(f"resident memory per idle room with two players: {per_room:.1f} KiB "
@@ -225,7 +293,8 @@ def main():
         print(f"\nLoad: p99 goals {LATENESS_GOAL_MS:g} ms tick lateness, {KEY_GOAL_MS:g} ms key "
               f"after its tick; {seconds} s windows")
         print("| rooms | speed     | tick late p50 / p99 | key after tick p50 / p99 "
-              "| worst room's screen p99 | server CPU | per room | crashes | holds |")
+              "| worst room's screen p99 | server CPU | per room | players' CPU | load avg "
+              "| crashes | holds |")
         # The smoke run only shows the table's shape, with its one room.
         print_step(play(args, site, goal_rooms, 3, seconds, warmup) if goal_rooms else duels[0])
         knee = None
@@ -238,6 +307,12 @@ def main():
         if steps:
             print(f"\"B. Szybko\": {knee or 'fewer than ' + str(steps[0])} rooms hold "
                   f"(the next step, if any, did not)")
+        if goal_rooms:
+            print("\nTwo server processes behind HAProxy (CPU: both and HAProxy, all on the "
+                  "first core; lateness: the later process's):")
+            print_step(play(args, site, goal_rooms, 3, seconds, warmup, proxied=2))
+            if knee:
+                print_step(play(args, site, knee, 4, seconds, warmup, proxied=2))
     return 0
 
 

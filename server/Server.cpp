@@ -12,6 +12,7 @@
 #include <QHttpServerResponder>
 #include <QHttpServerResponse>
 #include <QUrl>
+#include <cmath>
 
 namespace zirvel::server {
 
@@ -198,9 +199,14 @@ void Server::received(MemberId id, const QString& text) {
         return;
     }
     lobby_.received(id, utf8);
-    // Only an accepted Hello ends the wait for it; any message then puts off the idle close.
+    // Only an accepted Hello ends the wait for it; any message then puts off the idle close,
+    // which looks at the last one only when it comes due: restarting a Qt timer for every
+    // message costs a search through all of the process's timers.
     if (!connection.closing && lobby_.greeted(id)) {
-        connection.deadline.start(limits_.idle);
+        connection.heard = clock_.milliseconds();
+        if (!std::exchange(connection.idleWatched, true)) {
+            connection.deadline.start(limits_.idle);
+        }
     }
 }
 
@@ -216,6 +222,10 @@ void Server::deadlinePassed(MemberId id) {
         close(id, QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("Brak powitania."));
     } else if (lobby_.inRoom(id)) {
         connection.deadline.start(limits_.idle);
+    } else if (const double left = static_cast<double>(limits_.idle.count()) -
+                                   (clock_.milliseconds() - connection.heard);
+               left > 0) {
+        connection.deadline.start(static_cast<int>(std::ceil(left)));
     } else {
         close(id, QWebSocketProtocol::CloseCodeGoingAway,
               QStringLiteral("Połączenie było bezczynne."));

@@ -61,6 +61,8 @@ private:
         TokenBucket messages;
         // The Hello's deadline, then the idle one; after a close, the peer's time to answer.
         QTimer deadline;
+        double heard = 0.0; // the clock's time of the last message since the Hello
+        bool idleWatched = false;
         bool closing = false;
         bool behind = false; // too much waiting to go out: closed once the room's handler ends
     };

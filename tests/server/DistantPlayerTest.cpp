@@ -14,6 +14,8 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 using namespace zirvel::protocol;
 using namespace zirvel::server;
@@ -185,6 +187,63 @@ private slots:
             QVERIFY2(runUntil([&woke] { return woke; }, 1000),
                      qPrintable(QString::number(milliseconds)));
         }
+    }
+
+    // The clock's alarms share one timer: each wakes once, at its own latest arming, in the
+    // order of their moments, whatever a wake does to the others.
+    void alarmsShareOneTimer() {
+        struct Arming {
+            int alarm;
+            std::optional<double> milliseconds;
+        };
+        struct Case {
+            const char* name;
+            std::vector<Arming> armings;
+            std::vector<int> woke;
+        };
+        const std::vector<Case> cases{
+            {"by their moments", {{0, 30}, {1, 10}, {2, 20}}, {1, 2, 0}},
+            {"the same moment in arming order", {{0, 5}, {1, 5}, {2, 5}}, {0, 1, 2}},
+            {"armed again", {{0, 10}, {1, 20}, {0, 30}}, {1, 0}},
+            {"cancelled", {{0, 10}, {1, 20}, {1, std::nullopt}}, {0}},
+            {"the earliest cancelled", {{0, 5}, {1, 15}, {0, std::nullopt}}, {1}},
+        };
+        for (const Case& test : cases) {
+            QtClock clock;
+            std::vector<int> woke;
+            std::vector<std::unique_ptr<Alarm>> alarms;
+            for (int i = 0; i < 3; ++i) {
+                alarms.push_back(clock.alarm([&woke, i] { woke.push_back(i); }));
+            }
+            for (const Arming& arming : test.armings) {
+                alarms[static_cast<std::size_t>(arming.alarm)]->arm(arming.milliseconds);
+            }
+            runUntil([] { return false; }, 60);
+            QCOMPARE(woke, test.woke);
+            QVERIFY2(clock.lateness().count() == woke.size(), test.name);
+        }
+
+        // A wake that destroys the next alarm due, and one that arms itself at once again,
+        // which wakes on the next pass with the sockets' events between.
+        QtClock clock;
+        int again = 0;
+        std::unique_ptr<Alarm> doomed;
+        std::unique_ptr<Alarm> killer = clock.alarm([&doomed] { doomed.reset(); });
+        doomed = clock.alarm([] { QFAIL("a destroyed alarm woke"); });
+        std::unique_ptr<Alarm> eager;
+        eager = clock.alarm([&] {
+            if (++again < 3) {
+                eager->arm(0);
+            }
+        });
+        killer->arm(5);
+        doomed->arm(5);
+        eager->arm(0);
+        bool otherEvents = false;
+        QTimer::singleShot(0, [&otherEvents] { otherEvents = true; });
+        QVERIFY(runUntil([&] { return again == 3 && otherEvents; }, 1000));
+        runUntil([] { return false; }, 20);
+        QCOMPARE(again, 3);
     }
 
 private:
