@@ -209,6 +209,15 @@ class Game:
         origin = self.client_origin()
         return Screen(data, origin, self.size, self.scale, self.board_offset(origin))
 
+    def screen_when(self, ready, deadline):
+        """The first screen read on which `ready(screen)` holds, read until the moment
+        `deadline` of time.monotonic(); past it, the last one read, for the checks to report."""
+        while True:
+            screen = self.screen()
+            if ready(screen) or time.monotonic() >= deadline:
+                return screen
+            time.sleep(0.05)
+
     def watch(self, cells, until, timeout=30.0):
         """Reads the colours of `cells` from the screen as fast as the display allows until
         `until(colours)` holds, and returns every reading that differed from the one before
@@ -247,6 +256,18 @@ class Game:
     def point(self, x, y):
         """Puts the pointer at device pixel (x, y) of the screen in one jump."""
         self.display.point(x, y)
+
+
+def sleep_until(moment):
+    """Sleeps until the moment `moment` of time.monotonic(); at once where a slow step has
+    passed it already, and the checks that follow judge what the screen shows then."""
+    time.sleep(max(0.0, moment - time.monotonic()))
+
+
+def display_offers(feature):
+    """Whether the display system the tests run on has `feature`: known before any game starts,
+    so that a test that needs it skips without starting one."""
+    return hasattr(display_class(DISPLAY), feature)
 
 
 def artifact_dir():
