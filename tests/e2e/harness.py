@@ -219,9 +219,10 @@ class Game:
             time.sleep(0.05)
 
     def watch(self, cells, until, timeout=30.0):
-        """Reads the colours of `cells` from the screen as fast as the display allows until
-        `until(colours)` holds, and returns every reading that differed from the one before
-        it. A reading takes well under a millisecond on X11 and about 20 ms on Wayland."""
+        """Reads the colours of `cells` from the screen once every read interval of the display
+        until `until(colours)` holds, and returns every reading that differed from the one
+        before it. A reading takes well under a millisecond on X11, where the readings pause to
+        a millisecond apart rather than keep a core busy, and about 20 ms on Wayland."""
         origin = self.client_origin()
         layout = Screen(b"", origin, self.size, self.scale, self.board_offset(origin))
         points = {}
@@ -233,8 +234,9 @@ class Game:
         width = max(x for x, _ in points.values()) - left + 1
         height = max(y for _, y in points.values()) - top + 1
         readings = []
+        interval = self.read_interval()
         deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
+        while (began := time.monotonic()) < deadline:
             data = self.display.grab(left, top, width, height)
             colours = {}
             for index, (x, y) in points.items():
@@ -244,6 +246,7 @@ class Game:
                 readings.append(colours)
             if until(colours):
                 return readings
+            time.sleep(max(0.0, began + interval - time.monotonic()))
         raise TimeoutError(f"cells {list(cells)} never reached the awaited colours: {readings}")
 
     def request_close(self, window=None):
