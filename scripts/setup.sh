@@ -56,9 +56,11 @@ install_missing_packages() {
         "${missing[@]}"
 }
 
+# Builds every target, or only the targets named in BUILD_TARGETS.
 build() {
     cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja "$@"
-    cmake --build "$BUILD_DIR"
+    # shellcheck disable=SC2086 # one word for each target
+    cmake --build "$BUILD_DIR" ${BUILD_TARGETS:+--target $BUILD_TARGETS}
 }
 
 WEB_BUILD_DIR=${ZIRVEL2_WEB_BUILD_DIR:-$ROOT/build-web}

@@ -243,10 +243,20 @@ class Game:
         origin = self.client_origin()
         return Screen(data, origin, self.size, self.scale, self.board_offset(origin))
 
+    def screen_when(self, ready, deadline):
+        """The first screen read on which `ready(screen)` holds, read until the moment
+        `deadline` of time.monotonic(); past it, the last one read, for the checks to report."""
+        while True:
+            screen = self.screen()
+            if ready(screen) or time.monotonic() >= deadline:
+                return screen
+            time.sleep(0.05)
+
     def watch(self, cells, until, timeout=30.0):
-        """Reads the colours of `cells` from the screen as fast as the display allows until
-        `until(colours)` holds, and returns every reading that differed from the one before
-        it. A reading takes well under a millisecond on X11 and about 20 ms on Wayland."""
+        """Reads the colours of `cells` from the screen once every read interval of the display
+        until `until(colours)` holds, and returns every reading that differed from the one
+        before it. A reading takes well under a millisecond on X11, where the readings pause to
+        a millisecond apart rather than keep a core busy, and about 20 ms on Wayland."""
         origin = self.client_origin()
         layout = Screen(b"", origin, self.size, self.scale, self.board_offset(origin))
         points = {}
@@ -258,8 +268,9 @@ class Game:
         width = max(x for x, _ in points.values()) - left + 1
         height = max(y for _, y in points.values()) - top + 1
         readings = []
+        interval = self.read_interval()
         deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
+        while (began := time.monotonic()) < deadline:
             data = self.display.grab(left, top, width, height)
             colours = {}
             for index, (x, y) in points.items():
@@ -269,6 +280,7 @@ class Game:
                 readings.append(colours)
             if until(colours):
                 return readings
+            time.sleep(max(0.0, began + interval - time.monotonic()))
         raise TimeoutError(f"cells {list(cells)} never reached the awaited colours: {readings}")
 
     def request_close(self, window=None):
@@ -281,6 +293,18 @@ class Game:
     def point(self, x, y):
         """Puts the pointer at device pixel (x, y) of the screen in one jump."""
         self.display.point(x, y)
+
+
+def sleep_until(moment):
+    """Sleeps until the moment `moment` of time.monotonic(); at once where a slow step has
+    passed it already, and the checks that follow judge what the screen shows then."""
+    time.sleep(max(0.0, moment - time.monotonic()))
+
+
+def display_offers(feature):
+    """Whether the display system the tests run on has `feature`: known before any game starts,
+    so that a test that needs it skips without starting one."""
+    return hasattr(display_class(DISPLAY), feature)
 
 
 def artifact_dir():

@@ -8,7 +8,8 @@ import time
 import unittest
 
 from harness import (BLACK, COUNTER_1, COUNTER_2, DISPLAY, NEW_GAME, P1_HEAD, P1_TRAIL,
-                     P2_HEAD, P2_TRAIL, START_LAYOUT, Game, artifact_dir)
+                     P2_HEAD, P2_TRAIL, START_LAYOUT, Game, artifact_dir, display_offers,
+                     sleep_until)
 from displays import BROWSERS
 
 COUNTDOWN_SECONDS = 2.8
@@ -35,6 +36,12 @@ def count(screen, colour):
 def rows_of(screen, colours):
     """The board's rows, from 0 at the top, that hold any of `colours`."""
     return {(index - 1) // 40 for index, c in screen.cells().items() if c in colours}
+
+
+def player_1_scored(zero):
+    """Player 1's counter has left `zero`, and the board is back at the start layout."""
+    return lambda screen: (screen.region(COUNTER_1) != zero
+                           and screen.occupied() == START_LAYOUT)
 
 
 def only_in_browsers():
@@ -93,15 +100,14 @@ class Play(unittest.TestCase):
             game.key(NEW_GAME)
             started = time.monotonic()
             # At "Szybko" the heads move every 200 ms from the end of the countdown.
-            time.sleep(started + COUNTDOWN_SECONDS + 0.7 - time.monotonic())
+            sleep_until(started + COUNTDOWN_SECONDS + 0.7)
             moving = game.screen()
             self.assertEqual(moving.cell(390), P1_TRAIL)
             self.assertEqual(moving.cell(370), P2_TRAIL)
             self.assertGreaterEqual(count(moving, P1_TRAIL), 3)
 
             # Nine moves reach the top row; the next scan ends the round at about 4.6 s.
-            time.sleep(started + 5.6 - time.monotonic())
-            after = game.screen()
+            after = game.screen_when(player_1_scored(zero), started + 5.6)
             after.save(artifact_dir() / "after-crash.png")
             self.assertEqual(after.occupied(), START_LAYOUT)
             self.assertNotEqual(after.region(COUNTER_1), zero)
@@ -173,7 +179,7 @@ class Play(unittest.TestCase):
             page.leave_window(True)
             page.leave_window(False)
             # In 0.6 s the normal tick makes three moves, turbo twelve.
-            time.sleep(started + COUNTDOWN_SECONDS + 0.6 - time.monotonic())
+            sleep_until(started + COUNTDOWN_SECONDS + 0.6)
             self.assertLessEqual(count(game.screen(), P1_TRAIL), 6)
             page.key_up("Shift_R")
 
@@ -195,11 +201,11 @@ class Play(unittest.TestCase):
             self.assertGreaterEqual(count(screen, P2_TRAIL), 4)
 
     def test_two_pads_steer_both_players_and_hold_turbo_through_a_crash(self):
+        if not display_offers("install_pads"):
+            self.skipTest("the desktop's pads are SDL's, played through its virtual pads "
+                          "in the widget tests")
         with Game() as game:
             page = game.display
-            if not hasattr(page, "install_pads"):
-                self.skipTest("the desktop's pads are SDL's, played through its virtual pads "
-                              "in the widget tests")
             page.install_pads()
             zero = game.screen().region(COUNTER_1)
             page.pad(0)
@@ -217,7 +223,7 @@ class Play(unittest.TestCase):
             page.pad(1, {14: 1})
             time.sleep(0.05)
             page.pad(1, {14: 0})
-            time.sleep(started + COUNTDOWN_SECONDS + 0.3 - time.monotonic())
+            sleep_until(started + COUNTDOWN_SECONDS + 0.3)
             screen = game.screen()
             self.assertIn(screen.cell(389), (P1_HEAD, P1_TRAIL))
             self.assertIn(screen.cell(369), (P2_HEAD, P2_TRAIL))
@@ -275,7 +281,7 @@ class Play(unittest.TestCase):
             # pushed up and back the other way the whole round.
             page.pad(0, stick=[-0.9, 0], right_stick=[0.9, -0.9])
             page.pad(1, stick=[0.9, 0], right_stick=[-0.9, -0.9])
-            time.sleep(started + COUNTDOWN_SECONDS + 0.3 - time.monotonic())
+            sleep_until(started + COUNTDOWN_SECONDS + 0.3)
             # Both left row 9 sideways; then player 1 turns down, player 2 up.
             page.pad(0, stick=[0, 0.9])
             page.pad(1, stick=[0, -0.9])
@@ -289,10 +295,10 @@ class Play(unittest.TestCase):
             self.assertLessEqual(min(rows_of(screen, (P2_HEAD, P2_TRAIL))), 7)
 
     def test_two_players_steer_and_hold_turbo_with_fingers_on_one_touch_screen(self):
+        if not display_offers("fingers"):
+            self.skipTest("the desktop window is played with keys and pads")
         with Game() as game:
             page = game.display
-            if not hasattr(page, "fingers"):
-                self.skipTest("the desktop window is played with keys and pads")
             # A tablet held sideways: player 2 has the left half, player 1 the right. At a pixel
             # ratio of 1, so that a screenshot is quick to take next to the moves it counts.
             width, height = 1180, 820
@@ -317,10 +323,10 @@ class Play(unittest.TestCase):
             # move every 200 ms. Player 1 runs towards player 2's start, with room for 19 moves;
             # player 2, once it has moved left, swipes on down, with room for 12.
             page.fingers({2: (left - 40, y - 6), 3: (right, y - 100)})
-            time.sleep(started + COUNTDOWN_SECONDS + 0.3 - time.monotonic())
+            sleep_until(started + COUNTDOWN_SECONDS + 0.3)
             page.fingers({2: (left - 40, y + 40), 3: (right, y - 100)})
             page.fingers({3: (right, y - 100)})
-            time.sleep(started + COUNTDOWN_SECONDS + 0.5 - time.monotonic())
+            sleep_until(started + COUNTDOWN_SECONDS + 0.5)
             page.fingers({})
             screen = game.screen()
             screen.save(artifact_dir() / "touch-turbo.png")
@@ -352,7 +358,7 @@ class Play(unittest.TestCase):
             game.key(NEW_GAME)
             started = time.monotonic()
             game.key("Tab")
-            time.sleep(started + COUNTDOWN_SECONDS + 0.3 - time.monotonic())
+            sleep_until(started + COUNTDOWN_SECONDS + 0.3)
             # Player 1 turns left, player 2 right; after Tab, ↓ turns player 1 down, and
             # player 2 holds Space for turbo.
             game.key("Left", "d")
@@ -370,9 +376,9 @@ class Play(unittest.TestCase):
             self.assertGreaterEqual(count(screen, P2_TRAIL), 13)
 
     def test_a_hidden_page_stops_the_round_and_takes_it_up_without_a_burst(self):
+        if not display_offers("hide_page"):
+            self.skipTest("only a page can be hidden behind another tab")
         with Game() as game:
-            if not hasattr(game.display, "hide_page"):
-                self.skipTest("only a page can be hidden behind another tab")
             zero = game.screen().region(COUNTER_1)
             # Player 2 runs right along its row, where it has room for twenty moves.
             game.key(NEW_GAME, "d")
@@ -430,8 +436,8 @@ class Play(unittest.TestCase):
                 started = time.monotonic()
                 # At 50 ms a move, the heads reach the top 0.45 s after the countdown; at
                 # "Szybko" they would still be half way up.
-                time.sleep(started + COUNTDOWN_SECONDS + 1.1 - time.monotonic())
-                screen = game.screen()
+                screen = game.screen_when(player_1_scored(zero),
+                                          started + COUNTDOWN_SECONDS + 1.1)
                 self.assertEqual(screen.occupied(), START_LAYOUT)
                 self.assertNotEqual(screen.region(COUNTER_1), zero)
 
@@ -442,7 +448,7 @@ class Play(unittest.TestCase):
             started = time.monotonic()
             # Straight back is refused: Right and D change nothing.
             game.key("Left", "a", "Right", "d")
-            time.sleep(started + COUNTDOWN_SECONDS + 0.5 - time.monotonic())
+            sleep_until(started + COUNTDOWN_SECONDS + 0.5)
             screen = game.screen()
             # Both heads left their start cells sideways.
             self.assertEqual(screen.cell(390), P1_TRAIL)
@@ -457,13 +463,13 @@ class Play(unittest.TestCase):
             started = time.monotonic()
             # Left alone, blue reaches the top row and crashes at about 3.3 s; the computer
             # turns red away from it in time.
-            time.sleep(started + COUNTDOWN_SECONDS + 1.0 - time.monotonic())
-            after = game.screen()
+            after = game.screen_when(lambda screen: screen.region(COUNTER_2) != zero,
+                                     started + COUNTDOWN_SECONDS + 1.0)
             self.assertEqual(after.region(COUNTER_1), zero)
             self.assertNotEqual(after.region(COUNTER_2), zero)
             # Blue to the computer too: the next round starts by itself, and both move in it.
+            # The crash has put both back on their start cells, with one cell of trail each.
             game.key(*choose_player(2, 1))
-            time.sleep(started + 2 * COUNTDOWN_SECONDS + 1.5 - time.monotonic())
             deadline = time.monotonic() + 10
             while min(count(screen := game.screen(), trail) for trail in (P1_TRAIL, P2_TRAIL)) < 3:
                 self.assertLess(time.monotonic(), deadline, "the computers do not move")
@@ -476,7 +482,7 @@ class Play(unittest.TestCase):
             started = time.monotonic()
             # The key where A sits on a US keyboard gives Ф on a Russian layout.
             game.display.press_on_layout("ru", [38])
-            time.sleep(started + COUNTDOWN_SECONDS + 0.5 - time.monotonic())
+            sleep_until(started + COUNTDOWN_SECONDS + 0.5)
             screen = game.screen()
             self.assertEqual(screen.cell(370), P2_TRAIL)
             self.assertEqual(screen.cell(369), P2_TRAIL)
