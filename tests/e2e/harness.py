@@ -270,7 +270,13 @@ class Game:
         readings = []
         interval = self.read_interval()
         deadline = time.monotonic() + timeout
+        # The longest time between two readings: a loaded machine may read far less often.
+        self.slowest_reading = 0.0
+        last = None
         while (began := time.monotonic()) < deadline:
+            if last is not None:
+                self.slowest_reading = max(self.slowest_reading, began - last)
+            last = began
             data = self.display.grab(left, top, width, height)
             colours = {}
             for index, (x, y) in points.items():

