@@ -31,6 +31,9 @@ void TcpGate::incomingConnection(qintptr descriptor) {
         delete socket;
         return;
     }
+    // Moves are small messages that must leave at once: Nagle's algorithm held one behind the
+    // last until the player's delayed acknowledgement, up to 40 ms.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     const QString address = addressKey(socket->peerAddress());
     int& count = perAddressWaiting_[address];
     if (count >= perAddress_ && !trusted(socket->peerAddress(), trustedProxies_)) {

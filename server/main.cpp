@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // zirvel2-server: the site and the rooms of online play on one address.
+#include "EpollEventDispatcher.h"
 #include "LatenessReport.h"
 #include "Server.h"
 #include "StopSignals.h"
@@ -88,12 +89,7 @@ std::vector<LimitOption> limitOptions() {
 
 int main(int argc, char* argv[]) {
     zirvel::server::StopSignals::block();
-    // Glib's event loop finds a socket's notifier by walking the list of them all, at every
-    // write that waits; with thousands of WebSockets that cost more than the rooms' play.
-    // Qt's own loop looks it up.
-    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) {
-        qputenv("QT_NO_GLIB", "1");
-    }
+    QCoreApplication::setEventDispatcher(new zirvel::server::EpollEventDispatcher);
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zirvel2-server"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZIRVEL2_VERSION));

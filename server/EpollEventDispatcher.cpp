@@ -1,0 +1,287 @@
+// SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "EpollEventDispatcher.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimerEvent>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <span>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace zirvel::server {
+
+namespace {
+
+constexpr int MaxEventsPerWait = 256;
+
+// A hang-up or an error is news to every notifier of the descriptor, as in Qt's own loop: each
+// then reads or writes and so learns of it, instead of the loop waking to it forever.
+constexpr std::array<std::uint32_t, 3> ActivatingEvents{
+    EPOLLIN | EPOLLHUP | EPOLLERR,  // QSocketNotifier::Read
+    EPOLLOUT | EPOLLHUP | EPOLLERR, // QSocketNotifier::Write
+    EPOLLPRI | EPOLLHUP | EPOLLERR, // QSocketNotifier::Exception
+};
+constexpr std::array<std::uint32_t, 3> AskedEvents{EPOLLIN, EPOLLOUT, EPOLLPRI};
+
+// Only a programming error makes epoll fail; the loop cannot go on without it.
+[[noreturn]] void fail(const char* what) {
+    qFatal("EpollEventDispatcher: %s: %s", what, std::strerror(errno));
+}
+
+std::size_t slot(QSocketNotifier::Type type) {
+    return static_cast<std::size_t>(type);
+}
+
+} // namespace
+
+EpollEventDispatcher::EpollEventDispatcher(QObject* parent)
+    : QAbstractEventDispatcher(parent)
+    , epoll_(epoll_create1(EPOLL_CLOEXEC))
+    , wakeUps_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    if (epoll_ < 0 || wakeUps_ < 0) {
+        fail("epoll");
+    }
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.fd = wakeUps_;
+    if (epoll_ctl(epoll_, EPOLL_CTL_ADD, wakeUps_, &event) != 0) {
+        fail("epoll_ctl");
+    }
+}
+
+EpollEventDispatcher::~EpollEventDispatcher() {
+    close(wakeUps_);
+    close(epoll_);
+}
+
+bool EpollEventDispatcher::processEvents(QEventLoop::ProcessEventsFlags flags) {
+    interrupted_ = false;
+    emit awake();
+    QCoreApplication::sendPostedEvents();
+    ++pass_;
+    const bool woken = wait(flags);
+    int told = 0;
+    if (!flags.testFlag(QEventLoop::ExcludeSocketNotifiers)) {
+        told += activateSocketNotifiers();
+    }
+    if (!flags.testFlag(QEventLoop::X11ExcludeTimers)) {
+        told += activateTimers();
+    }
+    return woken || told > 0;
+}
+
+// Waits for the descriptors, the next timer or a wake-up, and marks the notifiers to tell.
+// Returns whether a wake-up came.
+bool EpollEventDispatcher::wait(QEventLoop::ProcessEventsFlags flags) {
+    std::optional<timespec> timeout;
+    const bool mayBlock = flags.testFlag(QEventLoop::WaitForMoreEvents) && !interrupted_;
+    if (!mayBlock) {
+        timeout = timespec{};
+    } else if (!queue_.empty()) {
+        const auto left = std::max(Clock::duration::zero(), queue_.begin()->first - Clock::now());
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+        timeout = timespec{static_cast<time_t>(seconds.count()),
+                           static_cast<long>((left - seconds).count())};
+    }
+    if (mayBlock) {
+        emit aboutToBlock();
+    }
+    std::array<epoll_event, MaxEventsPerWait> events{};
+    int count = epoll_pwait2(epoll_, events.data(), MaxEventsPerWait, timeout ? &*timeout : nullptr,
+                             nullptr);
+    if (count < 0 && errno == ENOSYS) {
+        // Kernels before 5.11 wait in whole milliseconds; rounding up never wakes early.
+        const int milliseconds =
+            timeout
+                ? static_cast<int>(timeout->tv_sec * 1000 + (timeout->tv_nsec + 999999) / 1000000)
+                : -1;
+        count = epoll_wait(epoll_, events.data(), MaxEventsPerWait, milliseconds);
+    }
+    if (count < 0) {
+        if (errno == EINTR) {
+            return false;
+        }
+        fail("epoll_wait");
+    }
+    bool woken = false;
+    for (const epoll_event& event : std::span(events.data(), static_cast<std::size_t>(count))) {
+        if (event.data.fd == wakeUps_) {
+            eventfd_t ignored = 0;
+            eventfd_read(wakeUps_, &ignored);
+            woken = true;
+            continue;
+        }
+        const auto found = watched_.find(event.data.fd);
+        if (found == watched_.end()) {
+            continue;
+        }
+        for (std::size_t type = 0; type < ActivatingEvents.size(); ++type) {
+            QSocketNotifier* notifier = found->second.notifiers[type];
+            if (notifier && (event.events & ActivatingEvents[type]) != 0) {
+                pending_.push_back(notifier);
+            }
+        }
+    }
+    return woken;
+}
+
+// A notifier unregistered by the handler of another is taken off the list before its turn.
+int EpollEventDispatcher::activateSocketNotifiers() {
+    int told = 0;
+    while (!pending_.empty()) {
+        QSocketNotifier* notifier = pending_.front();
+        pending_.erase(pending_.begin());
+        QEvent event(QEvent::SockAct);
+        QCoreApplication::sendEvent(notifier, &event);
+        ++told;
+    }
+    return told;
+}
+
+// The timers due at the start; one armed or re-armed during the pass waits for the next, so
+// that a timer of no interval cannot keep the loop from the sockets.
+int EpollEventDispatcher::activateTimers() {
+    const Clock::time_point now = Clock::now();
+    std::vector<int> due;
+    for (auto entry = queue_.begin(); entry != queue_.end() && entry->first <= now; ++entry) {
+        due.push_back(entry->second);
+    }
+    int told = 0;
+    for (const int id : due) {
+        const auto found = timers_.find(id);
+        if (found == timers_.end() || found->second.armedInPass == pass_) {
+            continue;
+        }
+        Timer& timer = found->second;
+        queue_.erase({timer.due, id});
+        // A timer that fell behind starts its rhythm afresh instead of firing in a burst.
+        timer.due += std::chrono::milliseconds(timer.interval);
+        if (timer.due < now) {
+            timer.due = now + std::chrono::milliseconds(timer.interval);
+        }
+        timer.armedInPass = pass_;
+        queue_.insert({timer.due, id});
+        QTimerEvent event(id);
+        QCoreApplication::sendEvent(timer.object, &event);
+        ++told;
+    }
+    return told;
+}
+
+void EpollEventDispatcher::registerSocketNotifier(QSocketNotifier* notifier) {
+    const int descriptor = static_cast<int>(notifier->socket());
+    Watched& watched = watched_[descriptor];
+    watched.notifiers[slot(notifier->type())] = notifier;
+    watch(descriptor, watched);
+}
+
+void EpollEventDispatcher::unregisterSocketNotifier(QSocketNotifier* notifier) {
+    std::erase(pending_, notifier);
+    const int descriptor = static_cast<int>(notifier->socket());
+    const auto found = watched_.find(descriptor);
+    if (found == watched_.end() || found->second.notifiers[slot(notifier->type())] != notifier) {
+        return;
+    }
+    found->second.notifiers[slot(notifier->type())] = nullptr;
+    watch(descriptor, found->second);
+    if (found->second.events == 0) {
+        watched_.erase(found);
+    }
+}
+
+// Tells the kernel which events of the descriptor its notifiers now want.
+void EpollEventDispatcher::watch(int descriptor, Watched& watched) {
+    std::uint32_t events = 0;
+    for (std::size_t type = 0; type < AskedEvents.size(); ++type) {
+        if (watched.notifiers[type]) {
+            events |= AskedEvents[type];
+        }
+    }
+    if (events == watched.events) {
+        return;
+    }
+    epoll_event event{};
+    event.events = events;
+    event.data.fd = descriptor;
+    if (events == 0) {
+        // A descriptor already closed has left the set by itself.
+        epoll_ctl(epoll_, EPOLL_CTL_DEL, descriptor, &event);
+    } else if (epoll_ctl(epoll_, watched.events == 0 ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, descriptor,
+                         &event) != 0) {
+        // A descriptor closed and opened again under the same number, between the two.
+        if (epoll_ctl(epoll_, watched.events == 0 ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, descriptor,
+                      &event) != 0) {
+            qWarning("EpollEventDispatcher: cannot watch socket %d: %s", descriptor,
+                     std::strerror(errno));
+        }
+    }
+    watched.events = events;
+}
+
+void EpollEventDispatcher::registerTimer(int timerId, qint64 interval, Qt::TimerType timerType,
+                                         QObject* object) {
+    const Clock::time_point due = Clock::now() + std::chrono::milliseconds(interval);
+    timers_.insert_or_assign(timerId, Timer{interval, timerType, object, due, pass_});
+    queue_.insert({due, timerId});
+}
+
+bool EpollEventDispatcher::unregisterTimer(int timerId) {
+    const auto found = timers_.find(timerId);
+    if (found == timers_.end()) {
+        return false;
+    }
+    queue_.erase({found->second.due, timerId});
+    timers_.erase(found);
+    return true;
+}
+
+bool EpollEventDispatcher::unregisterTimers(QObject* object) {
+    const std::size_t before = timers_.size();
+    std::erase_if(timers_, [&](const auto& entry) {
+        if (entry.second.object != object) {
+            return false;
+        }
+        queue_.erase({entry.second.due, entry.first});
+        return true;
+    });
+    return timers_.size() != before;
+}
+
+QList<QAbstractEventDispatcher::TimerInfo>
+EpollEventDispatcher::registeredTimers(QObject* object) const {
+    QList<TimerInfo> found;
+    for (const auto& [id, timer] : timers_) {
+        if (timer.object == object) {
+            found.append(TimerInfo(id, static_cast<int>(timer.interval), timer.type));
+        }
+    }
+    return found;
+}
+
+int EpollEventDispatcher::remainingTime(int timerId) {
+    const auto found = timers_.find(timerId);
+    if (found == timers_.end()) {
+        return -1;
+    }
+    const auto left = found->second.due - Clock::now();
+    return static_cast<int>(
+        std::max<std::int64_t>(0, std::chrono::ceil<std::chrono::milliseconds>(left).count()));
+}
+
+void EpollEventDispatcher::wakeUp() {
+    eventfd_write(wakeUps_, 1);
+}
+
+void EpollEventDispatcher::interrupt() {
+    interrupted_ = true;
+    wakeUp();
+}
+
+} // namespace zirvel::server
