@@ -27,6 +27,9 @@ import tempfile
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "tests" / "deploy"))
+from deployment import free_port, haproxy_config  # noqa: E402
+
 TICKS_PER_SECOND = os.sysconf("SC_CLK_TCK")
 # A room holds if its timers' p99 lateness and the keys' p99 after their tick stay within these.
 LATENESS_GOAL_MS = 5.0
@@ -47,35 +50,11 @@ def rss_kib(pid):
 
 
 REALTIME = os.geteuid() == 0
-# Every room of the load to the process that has it, as tests/deploy/test_haproxy.py does.
-HAPROXY_CONFIG = """
-global
-    maxconn 9000
-defaults
-    mode http
-    option forwardfor
-    timeout connect 5s
-    timeout client 1h
-    timeout server 1h
-frontend zirvel2
-    bind 127.0.0.1:{port}
-    use_backend rooms if {{ path /ws }}
-backend rooms
-    balance url_param room
-    hash-type consistent
-{servers}
-"""
 
 
 def pinned(cpu):
     return ((["chrt", "-f", "10"] if REALTIME else [])
             + (["taskset", "-c", str(cpu)] if os.cpu_count() >= 2 else []))
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
 
 
 def raise_open_files():
@@ -182,8 +161,10 @@ def play(args, site, rooms, speed, seconds, warmup, proxied=0):
         if proxied:
             port = free_port()
             config = Path(site) / "haproxy.cfg"
-            config.write_text(HAPROXY_CONFIG.format(port=port, servers="\n".join(
-                f"    server s{i} 127.0.0.1:{server.port}" for i, server in enumerate(servers))))
+            # Every room of the load to the process that has it, as in the deployment's test,
+            # without pages to serve or health checks to take the servers' time.
+            config.write_text(haproxy_config(port, [server.port for server in servers],
+                                             maxconn=9000, pages=False, checked=False))
             proxy = subprocess.Popen(pinned(0) + ["haproxy", "-db", "-f", str(config)],
                                      stderr=subprocess.DEVNULL,
                                      preexec_fn=raise_open_files)

@@ -208,6 +208,38 @@ def play_round(red, blue):
     return red.counters
 
 
+def haproxy_config(port, backends, maxconn=200, pages=True, checked=True):
+    """HAProxy on loopback `port` in front of zirvel2-server processes on the `backends` ports:
+    every connection of a room goes to the same process, chosen by the room's code in the
+    WebSocket address. With `pages` the other requests go to any of them; `checked` has HAProxy
+    ask each for its /status and leave out one that does not answer."""
+    check = ["    option httpchk GET /status"] if checked else []
+    servers = [f"    server s{i} 127.0.0.1:{backend}{' check' if checked else ''}"
+               for i, backend in enumerate(backends)]
+    lines = [
+        "global",
+        f"    maxconn {maxconn}",
+        "defaults",
+        "    mode http",
+        "    option forwardfor",
+        "    timeout connect 5s",
+        "    timeout client 1h",
+        "    timeout server 1h",
+        "frontend zirvel2",
+        f"    bind 127.0.0.1:{port}",
+        "    use_backend rooms if { path /ws }",
+        *(["    default_backend pages"] if pages else []),
+        "backend rooms",
+        "    balance url_param room",
+        "    hash-type consistent",
+        *check,
+        *servers,
+    ]
+    if pages:
+        lines += ["backend pages", "    balance roundrobin", *check, *servers]
+    return "\n".join(lines) + "\n"
+
+
 def tls_context(certificate):
     return ssl.create_default_context(cafile=str(certificate))
 

@@ -4,36 +4,14 @@
 """Two zirvel2-server processes behind HAProxy, which routes every connection of a room to the
 same process by the room's code in the WebSocket address. The processes share nothing."""
 
+import subprocess
+import tempfile
 import unittest
+from pathlib import Path
 
-from deployment import SITE, Client, Processes, fetch, free_port, meet, status
+from deployment import SITE, Client, Processes, fetch, free_port, haproxy_config, meet, status
 
 ROOMS = 20
-CONFIG = """
-global
-    maxconn 200
-defaults
-    mode http
-    option forwardfor
-    timeout connect 5s
-    timeout client 1h
-    timeout server 1h
-frontend zirvel2
-    bind 127.0.0.1:{port}
-    use_backend rooms if {{ path /ws }}
-    default_backend pages
-backend rooms
-    balance url_param room
-    hash-type consistent
-    option httpchk GET /status
-    server one 127.0.0.1:{one} check
-    server two 127.0.0.1:{two} check
-backend pages
-    balance roundrobin
-    option httpchk GET /status
-    server one 127.0.0.1:{one} check
-    server two 127.0.0.1:{two} check
-"""
 
 
 class HAProxy(unittest.TestCase):
@@ -42,7 +20,7 @@ class HAProxy(unittest.TestCase):
             servers = [processes.server(behind_proxy=True), processes.server(behind_proxy=True)]
             port = free_port()
             config = processes.folder / "haproxy.cfg"
-            config.write_text(CONFIG.format(port=port, one=servers[0], two=servers[1]))
+            config.write_text(haproxy_config(port, servers))
             processes.unprivileged(["haproxy", "-db", "-f", str(config)], port)
 
             page = (SITE / "zirvel2.html").read_bytes()
@@ -73,6 +51,23 @@ class HAProxy(unittest.TestCase):
             for red, blue in rooms:
                 red.close()
                 blue.close()
+
+    def test_haproxy_accepts_the_configuration_in_every_shape(self):
+        # The load bench's shape is run nowhere else by the tests.
+        cases = {
+            "pages, checked": {},
+            "the load bench's": {"maxconn": 9000, "pages": False, "checked": False},
+            "pages, unchecked": {"checked": False},
+            "rooms only, checked": {"pages": False},
+        }
+        with tempfile.TemporaryDirectory() as folder:
+            config = Path(folder) / "haproxy.cfg"
+            for name, options in cases.items():
+                with self.subTest(name):
+                    config.write_text(haproxy_config(free_port(), [8001, 8002, 8003], **options))
+                    checked = subprocess.run(["haproxy", "-c", "-f", str(config)],
+                                             capture_output=True, text=True)
+                    self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
 
 
 if __name__ == "__main__":

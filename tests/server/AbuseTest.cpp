@@ -2,9 +2,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "ClientAddress.h"
-#include "ClientView.h"
-#include "TcpGate.h"
 #include "Server.h"
+#include "SocketClient.h"
+#include "TcpGate.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -23,7 +23,7 @@
 using namespace std::chrono_literals;
 using namespace zirvel::protocol;
 using namespace zirvel::server;
-using zirvel::server::testing::ClientView;
+using zirvel::server::testing::SocketClient;
 
 namespace {
 
@@ -36,29 +36,6 @@ Limits testLimits() {
     limits.idle = 500ms;
     return limits;
 }
-
-struct Client {
-    explicit Client(const QUrl& url, const QByteArray& forwardedFor = {}) {
-        QObject::connect(&socket, &QWebSocket::connected, [this] { opened = true; });
-        QObject::connect(&socket, &QWebSocket::textMessageReceived, [this](const QString& text) {
-            const std::optional<ServerMessage> message = decodeServer(text.toStdString());
-            QVERIFY2(message, qPrintable(text));
-            view.apply(*message);
-        });
-        QNetworkRequest request(url);
-        if (!forwardedFor.isEmpty()) {
-            request.setRawHeader("X-Forwarded-For", forwardedFor);
-        }
-        socket.open(request);
-    }
-    void say(const ClientMessage& message) {
-        socket.sendTextMessage(QString::fromStdString(encode(message)));
-    }
-
-    QWebSocket socket;
-    ClientView view;
-    bool opened = false;
-};
 
 } // namespace
 
@@ -77,8 +54,8 @@ private slots:
     // Each abuse closes the abuser's connection with its code and reason, while a round in
     // another room plays on to its crash on both screens.
     void abusersAreClosedAndARoundPlaysOn() {
-        Client red(url());
-        Client blue(url());
+        SocketClient red(url());
+        SocketClient blue(url());
         QTRY_COMPARE(red.socket.state(), QAbstractSocket::ConnectedState);
         QTRY_COMPARE(blue.socket.state(), QAbstractSocket::ConnectedState);
         red.say(Hello{Version});
@@ -91,28 +68,28 @@ private slots:
         red.say(MenuCommand{Command::NowaGra});
         blue.say(KeyEvent{Key::Left, true, KeyOrigin::Keyboard});
 
-        const auto hello = [](Client& client) { client.say(Hello{Version}); };
+        const auto hello = [](SocketClient& client) { client.say(Hello{Version}); };
         const struct {
             const char* name;
             int companions; // greeted connections open beside the round's two
-            std::function<void(Client&)> abuse;
+            std::function<void(SocketClient&)> abuse;
             QWebSocketProtocol::CloseCode code;
             const char* reason;
         } webSocketCases[] = {
             {"an oversized message", 0,
-             [&](Client& client) {
+             [&](SocketClient& client) {
                  hello(client);
                  client.socket.sendTextMessage(QString(5000, QLatin1Char(' ')));
              },
              QWebSocketProtocol::CloseCodeTooMuchData, nullptr},
             {"one byte too many, checked on receipt", 0,
-             [&](Client& client) {
+             [&](SocketClient& client) {
                  hello(client);
                  client.socket.sendTextMessage(QString(4097, QLatin1Char(' ')));
              },
              QWebSocketProtocol::CloseCodeTooMuchData, nullptr},
             {"a flood of keys in the abuser's own room", 0,
-             [&](Client& client) {
+             [&](SocketClient& client) {
                  hello(client);
                  client.say(CreateRoom{newRoomCode(systemRandomBytes)});
                  for (int i = 0; i < 300; ++i) {
@@ -121,15 +98,15 @@ private slots:
              },
              QWebSocketProtocol::CloseCodePolicyViolated, "Za dużo wiadomości."},
             {"a binary frame", 0,
-             [&](Client& client) {
+             [&](SocketClient& client) {
                  hello(client);
                  client.socket.sendBinaryMessage(QByteArray("{}"));
              },
              QWebSocketProtocol::CloseCodeDatatypeNotSupported, "Tylko wiadomości tekstowe."},
-            {"no hello", 0, [](Client&) {}, QWebSocketProtocol::CloseCodePolicyViolated,
+            {"no hello", 0, [](SocketClient&) {}, QWebSocketProtocol::CloseCodePolicyViolated,
              "Brak powitania."},
             {"messages that are not a hello do not put it off", 0,
-             [](Client& client) {
+             [](SocketClient& client) {
                  client.say(JoinRoom{"0000000000"});
                  QTest::qWait(150);
                  client.socket.sendTextMessage(QStringLiteral("{"));
@@ -137,18 +114,18 @@ private slots:
              QWebSocketProtocol::CloseCodePolicyViolated, "Brak powitania."},
             {"silence outside a room", 0, hello, QWebSocketProtocol::CloseCodeGoingAway,
              "Połączenie było bezczynne."},
-            {"one connection too many from an address", 4, [](Client&) {},
+            {"one connection too many from an address", 4, [](SocketClient&) {},
              QWebSocketProtocol::CloseCodePolicyViolated, "Za dużo połączeń z tego adresu."},
         };
         for (const auto& entry : webSocketCases) {
             qInfo() << entry.name;
-            std::vector<std::unique_ptr<Client>> companions;
+            std::vector<std::unique_ptr<SocketClient>> companions;
             for (int i = 0; i < entry.companions; ++i) {
-                companions.push_back(std::make_unique<Client>(url()));
+                companions.push_back(std::make_unique<SocketClient>(url()));
                 QTRY_COMPARE(companions.back()->socket.state(), QAbstractSocket::ConnectedState);
                 hello(*companions.back());
             }
-            Client abuser(url());
+            SocketClient abuser(url());
             QTRY_VERIFY(abuser.opened);
             entry.abuse(abuser);
             QTRY_COMPARE(abuser.socket.state(), QAbstractSocket::UnconnectedState);
@@ -282,10 +259,10 @@ private slots:
         const std::optional<quint16> listening = proxied.listen(QHostAddress::LocalHost, 0);
         QVERIFY(listening);
         const QUrl proxiedUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(*listening));
-        std::vector<std::unique_ptr<Client>> clients;
+        std::vector<std::unique_ptr<SocketClient>> clients;
         for (const QByteArray forwardedFor :
              {"203.0.113.1", "203.0.113.2", "203.0.113.3", "203.0.113.1", "203.0.113.1"}) {
-            clients.push_back(std::make_unique<Client>(proxiedUrl, forwardedFor));
+            clients.push_back(std::make_unique<SocketClient>(proxiedUrl, forwardedFor));
             QTRY_VERIFY(clients.back()->opened);
         }
         // Only the third from 203.0.113.1 goes past its two.

@@ -1,16 +1,15 @@
 // SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "ClientView.h"
 #include "DelayProxy.h"
 #include "Server.h"
+#include "SocketClient.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrlQuery>
-#include <QWebSocket>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -19,8 +18,8 @@
 
 using namespace zirvel::protocol;
 using namespace zirvel::server;
-using zirvel::server::testing::ClientView;
 using zirvel::server::testing::DelayProxy;
+using zirvel::server::testing::SocketClient;
 
 namespace {
 
@@ -28,35 +27,31 @@ constexpr int Turns = 4;
 // The proxy's timers and the hold's count whole milliseconds, and each may wake up to one late.
 constexpr double TimerSlack = 2;
 
-// A player's client over a real socket: it answers pings at once, as every client must, and
-// notes when each message came.
-struct Client {
-    Client(quint16 port, const std::string& room) {
-        QUrl url(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port));
-        QUrlQuery query;
-        query.addQueryItem(QString::fromLatin1(RoomQuery.data(), RoomQuery.size()),
-                           QString::fromStdString(room));
-        url.setQuery(query);
-        QObject::connect(&socket, &QWebSocket::textMessageReceived, [this](const QString& text) {
-            const std::optional<ServerMessage> message = decodeServer(text.toStdString());
-            QVERIFY2(message, qPrintable(text));
-            if (const auto* ping = std::get_if<Ping>(&*message)) {
+QUrl roomUrl(quint16 port, const std::string& room) {
+    QUrl url(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port));
+    QUrlQuery query;
+    query.addQueryItem(QString::fromLatin1(RoomQuery.data(), RoomQuery.size()),
+                       QString::fromStdString(room));
+    url.setQuery(query);
+    return url;
+}
+
+// A player's client: it answers pings at once, as every client must, and notes when its hello
+// was answered.
+struct Client : SocketClient {
+    Client(quint16 port, const std::string& room)
+        : SocketClient(roomUrl(port, room)) {
+        heard = [this](const ServerMessage& message) {
+            if (const auto* ping = std::get_if<Ping>(&message)) {
                 say(Pong{ping->id});
             }
-            if (std::holds_alternative<HelloAnswer>(*message)) {
+            if (std::holds_alternative<HelloAnswer>(message)) {
                 greetedAfter = clock.elapsed();
             }
-            view.apply(*message);
-        });
+        };
         clock.start();
-        socket.open(url);
-    }
-    void say(const ClientMessage& message) {
-        socket.sendTextMessage(QString::fromStdString(encode(message)));
     }
 
-    QWebSocket socket;
-    ClientView view;
     QElapsedTimer clock;
     qint64 greetedAfter = -1; // ms from opening the connection to the answer to hello
 };

@@ -1,10 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "ClientView.h"
 #include "JoinThrottle.h"
-#include "Lobby.h"
-#include "ManualClock.h"
+#include "SimulatedLobby.h"
 #include "TokenBucket.h"
 
 #include <gtest/gtest.h>
@@ -110,33 +108,13 @@ TEST(JoinThrottle, ForgottenOnceForgiven) {
     EXPECT_LE(throttle.addresses(), 2000U);
 }
 
-// A lobby whose connections come from given addresses, on simulated time.
-struct Guessers {
-    Guessers() { lobby.limitRooms(3); }
-
-    ClientView& connect(MemberId who, const std::string& address) {
-        lobby.connected(who, address);
-        say(who, Hello{Version});
-        return views[who];
+// A lobby of three rooms at most whose connections come from given addresses and never answer
+// a ping.
+struct Guessers : SimulatedLobby {
+    Guessers() {
+        lobby.limitRooms(3);
+        usualRoundTrip.reset();
     }
-    void say(MemberId who, const ClientMessage& message) { lobby.received(who, encode(message)); }
-
-    ManualClock clock;
-    std::uint8_t nextByte = 0;
-    std::map<MemberId, ClientView> views;
-    Lobby lobby{clock,
-                [this](std::span<std::uint8_t> bytes) {
-                    for (std::uint8_t& byte : bytes) {
-                        byte = nextByte++;
-                    }
-                },
-                [this](MemberId to, const std::string& text) {
-                    const std::optional<ServerMessage> message = decodeServer(text);
-                    ASSERT_TRUE(message) << text;
-                    views[to].apply(*message);
-                },
-                // The lobby has let go of a connection it closes.
-                [](MemberId, std::uint16_t, const std::string&) {}};
 };
 
 // Every kind of wrong guess delays that address's next join, whichever of its connections

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "ClientView.h"
 #include "Server.h"
+#include "SocketClient.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,34 +10,11 @@
 #include <QNetworkReply>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWebSocket>
 #include <memory>
 
 using namespace zirvel::protocol;
 using namespace zirvel::server;
-using zirvel::server::testing::ClientView;
-
-namespace {
-
-// A client of the real server over loopback, with the screen its messages build.
-struct Client {
-    explicit Client(const QUrl& url) {
-        QObject::connect(&socket, &QWebSocket::textMessageReceived, [this](const QString& text) {
-            const std::optional<ServerMessage> message = decodeServer(text.toStdString());
-            QVERIFY2(message, qPrintable(text));
-            view.apply(*message);
-        });
-        socket.open(url);
-    }
-    void say(const ClientMessage& message) {
-        socket.sendTextMessage(QString::fromStdString(encode(message)));
-    }
-
-    QWebSocket socket;
-    ClientView view;
-};
-
-} // namespace
+using zirvel::server::testing::SocketClient;
 
 class LoopbackTest : public QObject {
     Q_OBJECT
@@ -78,8 +55,8 @@ private slots:
     void twoClientsSeeTheSameRound() {
         QUrl url = address("/ws");
         url.setScheme(QStringLiteral("ws"));
-        Client red(url);
-        Client blue(url);
+        SocketClient red(url);
+        SocketClient blue(url);
         QTRY_COMPARE(red.socket.state(), QAbstractSocket::ConnectedState);
         QTRY_COMPARE(blue.socket.state(), QAbstractSocket::ConnectedState);
         red.say(Hello{Version});
@@ -115,9 +92,9 @@ private slots:
         QUrl url = address("/ws");
         url.setScheme(QStringLiteral("ws"));
         {
-            Client red(url);
-            Client blue(url);
-            Client idle(url);
+            SocketClient red(url);
+            SocketClient blue(url);
+            SocketClient idle(url);
             QTRY_COMPARE(status(), statusOf(0, 3));
             red.say(Hello{Version});
             blue.say(Hello{Version});
@@ -137,7 +114,7 @@ private slots:
     void refusesAnotherVersion() {
         QUrl url = address("/ws");
         url.setScheme(QStringLiteral("ws"));
-        Client client(url);
+        SocketClient client(url);
         QTRY_COMPARE(client.socket.state(), QAbstractSocket::ConnectedState);
         client.say(Hello{Version + 1});
         QTRY_COMPARE(client.view.refusals.size(), std::size_t{1});

@@ -1,10 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "ClientView.h"
-#include "Lobby.h"
-#include "ManualClock.h"
 #include "RoomCode.h"
+#include "SimulatedLobby.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -22,17 +20,8 @@ constexpr std::uint8_t Up1 = 8, Left1 = 4, Right1 = 6;
 constexpr std::uint8_t Up2 = 80, Left2 = 40, Right2 = 60;
 constexpr MemberId Red = 1, Blue = 2, Watcher = 3;
 
-// A lobby on simulated time whose clients are views built from the text it sends them.
-struct Rooms {
-    Rooms() = default;
-    explicit Rooms(RandomBytes source)
-        : random(std::move(source)) {}
-
-    void say(MemberId who, const ClientMessage& message) { lobby.received(who, encode(message)); }
-    ClientView& greet(MemberId who) {
-        say(who, Hello{Version});
-        return views[who];
-    }
+// The lobby of most tests here, with the room they play in: Red's, joined by Blue and a watcher.
+struct Rooms : SimulatedLobby {
     // A room created by `red`, joined by `blue` and the watchers.
     std::string open(std::initializer_list<MemberId> joining = {Blue, Watcher}) {
         greet(Red);
@@ -79,59 +68,6 @@ struct Rooms {
             }
         }
     }
-
-    // The member's client answers each ping this long after it; with none, it answers no more.
-    void roundTrip(MemberId who, std::optional<double> milliseconds) {
-        roundTrips[who] = milliseconds;
-    }
-    // The member's connection drops.
-    void drop(MemberId who) {
-        roundTrip(who, std::nullopt);
-        views[who].seat.reset();
-        lobby.disconnected(who);
-    }
-    std::optional<double> answersAfter(MemberId who) const {
-        const auto found = roundTrips.find(who);
-        return found == roundTrips.end() ? 0.0 : found->second;
-    }
-    void answer(MemberId who, std::uint32_t id) {
-        const std::optional<double> after = answersAfter(who);
-        if (!after) {
-            return;
-        }
-        answers.push_back(clock.alarm([this, who, id] {
-            if (answersAfter(who)) {
-                say(who, Pong{id});
-            }
-        }));
-        answers.back()->arm(*after);
-    }
-
-    ManualClock clock;
-    std::map<MemberId, std::optional<double>> roundTrips;
-    std::vector<std::unique_ptr<Alarm>> answers;
-    std::map<MemberId, std::uint16_t> closed;
-    std::uint8_t nextByte = 0;
-    RandomBytes random = [this](std::span<std::uint8_t> bytes) {
-        for (std::uint8_t& byte : bytes) {
-            byte = nextByte++;
-        }
-    };
-    std::map<MemberId, ClientView> views;
-    Lobby lobby{clock, [this](std::span<std::uint8_t> bytes) { random(bytes); },
-                [this](MemberId to, const std::string& text) {
-                    std::string error;
-                    const std::optional<ServerMessage> message = decodeServer(text, &error);
-                    ASSERT_TRUE(message) << text << ": " << error;
-                    views[to].apply(*message);
-                    if (const auto* ping = std::get_if<Ping>(&*message)) {
-                        answer(to, ping->id);
-                    }
-                },
-                [this](MemberId to, std::uint16_t code, const std::string&) {
-                    closed[to] = code;
-                    roundTrip(to, std::nullopt);
-                }};
 };
 
 TEST(RoomCodes, FiveBitsACharacterFromTheAlphabet) {

@@ -1,46 +1,20 @@
 // SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "ClientView.h"
 #include "RoomCode.h"
+#include "SocketClient.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWebSocket>
 #include <csignal>
 #include <memory>
 #include <vector>
 
 using namespace zirvel::protocol;
-using zirvel::server::testing::ClientView;
-
-namespace {
-
-// A client that notes whether Stopping came before the close.
-struct Client {
-    explicit Client(const QUrl& url) {
-        QObject::connect(&socket, &QWebSocket::textMessageReceived, [this](const QString& text) {
-            const std::optional<ServerMessage> message = decodeServer(text.toStdString());
-            QVERIFY2(message, qPrintable(text));
-            view.apply(*message);
-        });
-        QObject::connect(&socket, &QWebSocket::disconnected,
-                         [this] { stoppingBeforeClose = view.stopping; });
-        socket.open(url);
-    }
-    void say(const ClientMessage& message) {
-        socket.sendTextMessage(QString::fromStdString(encode(message)));
-    }
-
-    QWebSocket socket;
-    ClientView view;
-    bool stoppingBeforeClose = false;
-};
-
-} // namespace
+using zirvel::server::testing::SocketClient;
 
 class StopTest : public QObject {
     Q_OBJECT
@@ -76,9 +50,9 @@ private slots:
             QVERIFY2(port.hasMatch(), qPrintable(printed));
             const QUrl url(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port.captured(1)));
 
-            std::vector<std::unique_ptr<Client>> clients;
+            std::vector<std::unique_ptr<SocketClient>> clients;
             for (int i = 0; i < entry.clients; ++i) {
-                clients.push_back(std::make_unique<Client>(url));
+                clients.push_back(std::make_unique<SocketClient>(url));
                 QTRY_COMPARE(clients.back()->socket.state(), QAbstractSocket::ConnectedState);
                 clients.back()->say(Hello{Version});
                 QTRY_VERIFY(clients.back()->view.greeted);
