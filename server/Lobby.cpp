@@ -6,6 +6,7 @@
 #include "Codec.h"
 #include "Overloaded.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -35,7 +36,7 @@ Lobby::Lobby(Clock& clock, protocol::RandomBytes random, Send send, Close close)
     , random_(std::move(random))
     , send_(std::move(send))
     , close_(std::move(close))
-    , pinger_(clock.alarm([this] { pingAll(); })) {}
+    , pinger_(clock.alarm([this] { pingDue(); })) {}
 
 const Room* Lobby::room(const std::string& code) const {
     const auto found = rooms_.find(code);
@@ -158,12 +159,20 @@ void Lobby::create(MemberId id, Connection& connection, const std::string& code)
         return;
     }
     std::unique_ptr<Room> room = newRoom(code);
-    connection.room = room.get();
+    enter(connection, room.get());
     rooms_.emplace(code, std::move(room));
     connection.room->join(id);
     if (!std::exchange(pinging_, true)) {
-        pinger_->arm(PingInterval);
+        pinger_->arm(PingInterval / PingSlices);
     }
+}
+
+// Each connection is pinged a whole interval after it entered its room, and every interval
+// from then: so the pings of a thousand rooms, and their answers, spread over the second
+// instead of coming in one burst that holds up the moves queued behind it.
+void Lobby::enter(Connection& connection, Room* room) {
+    connection.room = room;
+    connection.nextPing = clock_.milliseconds() + PingInterval;
 }
 
 std::unique_ptr<Room> Lobby::newRoom(const std::string& code) {
@@ -188,7 +197,7 @@ void Lobby::rejoin(MemberId id, Connection& connection, const protocol::Rejoin& 
         refuse(id, protocol::Reason::NoSeat);
         return;
     }
-    connection.room = found->second.get();
+    enter(connection, found->second.get());
 }
 
 void Lobby::pong(MemberId id, Connection& connection, std::uint32_t ping) {
@@ -197,13 +206,17 @@ void Lobby::pong(MemberId id, Connection& connection, std::uint32_t ping) {
     }
 }
 
-void Lobby::pingAll() {
+void Lobby::pingDue() {
     const double now = clock_.milliseconds();
+    // The pinger's wake may come a moment early or late; a ping due within half a slice of it
+    // goes now.
+    const double until = now + PingInterval / PingSlices / 2;
     std::vector<MemberId> silent;
     for (auto& [id, connection] : connections_) {
-        if (!connection.room) {
+        if (!connection.room || connection.nextPing > until) {
             continue;
         }
+        connection.nextPing = std::max(connection.nextPing + PingInterval, now);
         if (connection.roundTrip.silent(now)) {
             silent.push_back(id);
         } else {
@@ -217,7 +230,7 @@ void Lobby::pingAll() {
     std::erase_if(rooms_, [](const auto& entry) { return entry.second->ended(); });
     pinging_ = !rooms_.empty();
     if (pinging_) {
-        pinger_->arm(PingInterval);
+        pinger_->arm(PingInterval / PingSlices);
     }
 }
 
@@ -242,7 +255,7 @@ void Lobby::join(MemberId id, Connection& connection, const std::string& code) {
         refuse(id, protocol::Reason::RoomFull);
         return;
     }
-    connection.room = found->second.get();
+    enter(connection, found->second.get());
 }
 
 void Lobby::leave(MemberId id, Connection& connection) {

@@ -24,8 +24,8 @@ namespace zirvel::server {
 // from connections and go out to them. A connection first says which protocol version it
 // speaks, then creates or joins a room, plays or watches there, and leaves it.
 //
-// Every connection in a room is pinged every PingInterval; one that leaves a ping unanswered
-// for RoundTrip::Silence is closed and counts as dropped.
+// Every connection in a room is pinged every PingInterval, counted from its entry; one that
+// leaves a ping unanswered for RoundTrip::Silence is closed and counts as dropped.
 class Lobby {
 public:
     using Send = std::function<void(MemberId to, const std::string& text)>;
@@ -34,6 +34,8 @@ public:
     using Close = std::function<void(MemberId to, std::uint16_t code, const std::string& reason)>;
 
     static constexpr double PingInterval = 1000;
+    // The lobby looks for pings due this many times an interval.
+    static constexpr int PingSlices = 20;
     // WebSocket's "going away".
     static constexpr std::uint16_t SilentClose = 1001;
 
@@ -61,6 +63,7 @@ private:
         bool greeted = false;
         Room* room = nullptr;
         RoundTrip roundTrip;
+        double nextPing = 0;
         std::string address;
         // Messages waiting behind a throttled join, in their order, and the wake for them.
         std::deque<protocol::ClientMessage> held;
@@ -77,8 +80,9 @@ private:
     void rejoin(MemberId id, Connection& connection, const protocol::Rejoin& rejoin);
     void leave(MemberId id, Connection& connection);
     void pong(MemberId id, Connection& connection, std::uint32_t ping);
-    // Pings every connection in a room, closes the silent ones and ends rooms left empty.
-    void pingAll();
+    void enter(Connection& connection, Room* room);
+    // Pings the connections whose ping is due, closes the silent ones and ends rooms left empty.
+    void pingDue();
     std::unique_ptr<Room> newRoom(const std::string& code);
     void endIfOver(Room& room);
     void send(MemberId to, const protocol::ServerMessage& message);

@@ -499,6 +499,30 @@ TEST(Pings, EverySecondAndSilenceDropsTheConnection) {
     EXPECT_EQ(rooms.views[Red].presence.watchers, 1);
 }
 
+// Each member is pinged a whole interval after it came in, so that the pings of many rooms, and
+// their answers, spread over the second; the lobby looks every 50 ms for pings due.
+TEST(Pings, EachMemberOnItsOwnSecond) {
+    const struct {
+        double enters;                // ms after the room was opened
+        std::vector<double> pingedAt; // within the first 2.5 s
+    } cases[] = {{0, {1000, 2000}}, {300, {1300, 2300}}, {999, {2000}}, {1650, {}}};
+    for (const auto& entry : cases) {
+        SCOPED_TRACE(entry.enters);
+        Rooms rooms;
+        rooms.open({Blue});
+        rooms.clock.advance(entry.enters);
+        rooms.greet(Watcher);
+        rooms.say(Watcher, JoinRoom{rooms.views[Red].code});
+        std::vector<double> pingedAt;
+        for (double at = entry.enters; at < 2500; rooms.clock.advance(1), ++at) {
+            if (rooms.views[Watcher].pings.size() > pingedAt.size()) {
+                pingedAt.push_back(at);
+            }
+        }
+        EXPECT_EQ(pingedAt, entry.pingedAt);
+    }
+}
+
 // The nearer player's events wait until the farther one's made at the same moment would come,
 // up to 150 ms; everyone is shown the delay.
 TEST(EqualDelay, TheNearerPlayersEventsWaitUpTo150Milliseconds) {
