@@ -58,25 +58,33 @@ std::optional<Player> Game::findCrash(PlayerSet scanned) const {
             }
         }
     }
-    // Both next cells are looked up and read on every pass; the head comparison picks the one
-    // pass on which a player's colour counts, so the lower head index is charged first.
-    for (int i = 1; i <= board::CellCount; ++i) {
-        for (Player player : BothPlayers) {
-            if (!scanned.contains(player)) {
-                continue;
-            }
-            Colour colour;
-            try {
-                colour = window_.cellColour(nextOf(player));
-            } catch (const board::CellLookupError&) {
-                return player;
-            }
-            if (colour != colours::Free && i == state_.head(player)) {
-                return player;
-            }
+    // The occupancy passes run over the cells 1..920 and look both next cells up on each: a
+    // failed lookup charges its player on the first pass, an occupied next cell on the pass of
+    // its head's cell, so the lower head index is charged first. A lookup finds the same on
+    // every pass, so each next cell is read once and the passes are reckoned from that.
+    std::optional<Player> lowest;
+    for (Player player : BothPlayers) {
+        if (!scanned.contains(player)) {
+            continue;
+        }
+        Colour colour;
+        try {
+            colour = window_.cellColour(nextOf(player));
+        } catch (const board::CellLookupError&) {
+            return player;
+        }
+        const int head = state_.head(player);
+        if (colour == colours::Free || head < 1 || head > board::CellCount) {
+            continue;
+        }
+        if (head == 1) {
+            return player;
+        }
+        if (!lowest || head < state_.head(*lowest)) {
+            lowest = player;
         }
     }
-    return std::nullopt;
+    return lowest;
 }
 
 } // namespace zirvel

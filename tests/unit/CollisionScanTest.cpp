@@ -5,6 +5,7 @@
 #include "sim/Simulation.h"
 
 #include <gtest/gtest.h>
+#include <random>
 #include <vector>
 
 using namespace zirvel;
@@ -101,6 +102,92 @@ TEST(CollisionScan, ChargesAtMostOnePlayerInTheFixedOrder) {
         if (row.charged != 0) {
             EXPECT_EQ(occupiedCells(sim.window), StartLayout);
         }
+    }
+}
+
+// The scan as the passes it stands for: the two edge passes, then every cell of the board with
+// both next cells looked up again on each. 0: nobody.
+int chargedByWholeBoardPasses(const Game& game, const GameWindow& window, PlayerSet scanned) {
+    const std::array<int, 2> next{game.Kolejny1().value_or(0), game.Kolejny2().value_or(0)};
+    const auto charged = [&](int index) { return scanned.contains(BothPlayers[index]); };
+    const auto head = [&](int index) { return game.state().head(BothPlayers[index]); };
+    for (int k = board::Columns; k <= board::CellCount - board::Columns; k += board::Columns) {
+        for (int p = 0; p < 2; ++p) {
+            if (charged(p) && next[p] == k + 1 && head(p) == k) {
+                return p + 1;
+            }
+        }
+    }
+    for (int k = 1; k <= board::CellCount - board::Columns + 1; k += board::Columns) {
+        for (int p = 0; p < 2; ++p) {
+            if (charged(p) && next[p] == k - 1 && head(p) == k) {
+                return p + 1;
+            }
+        }
+    }
+    for (int i = 1; i <= board::CellCount; ++i) {
+        for (int p = 0; p < 2; ++p) {
+            if (!charged(p)) {
+                continue;
+            }
+            if (next[p] < 1 || next[p] > board::CellCount) {
+                return p + 1;
+            }
+            if (window.cellColour(next[p]) != Free && head(p) == i) {
+                return p + 1;
+            }
+        }
+    }
+    return 0;
+}
+
+// Random heads, headings and trail near them, every subset of players scanned.
+TEST(CollisionScan, ChargesAsTheWholeBoardPassesWould) {
+    std::mt19937 random(2026);
+    // Each player's codes for down, left, right and up, then two that are no direction.
+    const std::uint8_t directions[2][6] = {{2, 4, 6, 8, 0, 7}, {20, 40, 60, 80, 0, 7}};
+    const Colour colours[] = {Player1Trail, Player2Trail, Player1Head, Player2Head};
+    const PlayerSet sets[] = {PlayerSet::both(), PlayerSet().with(Player::One),
+                              PlayerSet().with(Player::Two)};
+    const auto cell = [&](int from, int to) {
+        return std::uniform_int_distribution<int>(from, to)(random);
+    };
+    for (int round = 0; round < 10000; ++round) {
+        sim::Simulation sim;
+        // Heads on the board's corners and edges or just off it, on one cell together, anywhere
+        // on it, or far off.
+        const int corners[] = {0, 1, 2, 40, 41, 80, 881, 919, 920, 921, 960};
+        for (Player player : BothPlayers) {
+            int head = 0;
+            switch (cell(0, 3)) {
+            case 0:
+                head = corners[cell(0, std::size(corners) - 1)];
+                break;
+            case 1:
+                head = sim.game.state().Poczatek1;
+                break;
+            case 2:
+                head = cell(1, board::CellCount);
+                break;
+            default:
+                head = cell(-50, 33000);
+            }
+            place(sim.game, player, static_cast<std::int16_t>(head),
+                  directions[player == Player::One ? 0 : 1][cell(0, 5)]);
+        }
+        for (int trail = cell(0, 600); trail > 0; --trail) {
+            sim.window.setCellColour(cell(1, board::CellCount), colours[cell(0, 3)]);
+        }
+        const PlayerSet scanned = sets[round % std::size(sets)];
+        const int expected = chargedByWholeBoardPasses(sim.game, sim.window, scanned);
+        SCOPED_TRACE(::testing::Message()
+                     << "round " << round << ": heads " << sim.game.state().Poczatek1 << " "
+                     << sim.game.state().Poczatek2);
+
+        sim.game.ZnajdzKoniec(scanned);
+
+        EXPECT_EQ(sim.window.counterCaption(Player::One), expected == 1 ? "1" : "0");
+        EXPECT_EQ(sim.window.counterCaption(Player::Two), expected == 2 ? "1" : "0");
     }
 }
 
