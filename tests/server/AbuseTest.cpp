@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "ClientAddress.h"
+#include "EpollTestMain.h"
 #include "Server.h"
 #include "SocketClient.h"
 #include "TcpGate.h"
@@ -280,5 +281,5 @@ private:
     quint16 port = 0;
 };
 
-QTEST_GUILESS_MAIN(AbuseTest)
+ZIRVEL2_EPOLL_TEST_MAIN(AbuseTest)
 #include "AbuseTest.moc"

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "DelayProxy.h"
+#include "EpollTestMain.h"
 #include "Server.h"
 #include "SocketClient.h"
 
@@ -247,5 +248,5 @@ private:
     quint16 port = 0;
 };
 
-QTEST_GUILESS_MAIN(DelayTest)
+ZIRVEL2_EPOLL_TEST_MAIN(DelayTest)
 #include "DistantPlayerTest.moc"

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Zirvel 2 developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "EpollTestMain.h"
 #include "Server.h"
 #include "SocketClient.h"
 
@@ -150,5 +151,5 @@ private:
     quint16 port = 0;
 };
 
-QTEST_GUILESS_MAIN(LoopbackTest)
+ZIRVEL2_EPOLL_TEST_MAIN(LoopbackTest)
 #include "LoopbackTest.moc"
