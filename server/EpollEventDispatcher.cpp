@@ -19,7 +19,9 @@ namespace zirvel::server {
 
 namespace {
 
-constexpr int MaxEventsPerWait = 256;
+// Few at a time, so that timers due meanwhile wake between them, not behind a long run of
+// sockets: every write on loopback also does the receiver's part of TCP.
+constexpr int MaxEventsPerWait = 32;
 
 // A hang-up or an error is news to every notifier of the descriptor, as in Qt's own loop: each
 // then reads or writes and so learns of it, instead of the loop waking to it forever.
@@ -93,6 +95,7 @@ bool EpollEventDispatcher::wait(QEventLoop::ProcessEventsFlags flags) {
     if (mayBlock) {
         emit aboutToBlock();
     }
+    tellTheKernel();
     std::array<epoll_event, MaxEventsPerWait> events{};
     int count = epoll_pwait2(epoll_, events.data(), MaxEventsPerWait, timeout ? &*timeout : nullptr,
                              nullptr);
@@ -179,7 +182,7 @@ void EpollEventDispatcher::registerSocketNotifier(QSocketNotifier* notifier) {
     const int descriptor = static_cast<int>(notifier->socket());
     Watched& watched = watched_[descriptor];
     watched.notifiers[slot(notifier->type())] = notifier;
-    watch(descriptor, watched);
+    changed(descriptor, watched);
 }
 
 void EpollEventDispatcher::unregisterSocketNotifier(QSocketNotifier* notifier) {
@@ -190,39 +193,59 @@ void EpollEventDispatcher::unregisterSocketNotifier(QSocketNotifier* notifier) {
         return;
     }
     found->second.notifiers[slot(notifier->type())] = nullptr;
-    watch(descriptor, found->second);
-    if (found->second.events == 0) {
-        watched_.erase(found);
-    }
+    changed(descriptor, found->second);
 }
 
-// Tells the kernel which events of the descriptor its notifiers now want.
-void EpollEventDispatcher::watch(int descriptor, Watched& watched) {
+// A socket writes as soon as it has something to send and then needs its notifier no more:
+// the kernel is told the events only just before the wait, so that on and off in one pass cost
+// nothing. A descriptor left without notifiers leaves the set at once, though, while it is
+// still open: closed, its number may come back for another socket before the wait.
+void EpollEventDispatcher::changed(int descriptor, Watched& watched) {
+    if (wanted(watched) != 0) {
+        if (!std::exchange(watched.changed, true)) {
+            changes_.push_back(descriptor);
+        }
+        return;
+    }
+    if (watched.events != 0) {
+        epoll_event event{};
+        epoll_ctl(epoll_, EPOLL_CTL_DEL, descriptor, &event);
+    }
+    watched_.erase(descriptor);
+}
+
+std::uint32_t EpollEventDispatcher::wanted(const Watched& watched) {
     std::uint32_t events = 0;
     for (std::size_t type = 0; type < AskedEvents.size(); ++type) {
         if (watched.notifiers[type]) {
             events |= AskedEvents[type];
         }
     }
-    if (events == watched.events) {
-        return;
-    }
-    epoll_event event{};
-    event.events = events;
-    event.data.fd = descriptor;
-    if (events == 0) {
-        // A descriptor already closed has left the set by itself.
-        epoll_ctl(epoll_, EPOLL_CTL_DEL, descriptor, &event);
-    } else if (epoll_ctl(epoll_, watched.events == 0 ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, descriptor,
-                         &event) != 0) {
-        // A descriptor closed and opened again under the same number, between the two.
-        if (epoll_ctl(epoll_, watched.events == 0 ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, descriptor,
+    return events;
+}
+
+void EpollEventDispatcher::tellTheKernel() {
+    for (const int descriptor : changes_) {
+        const auto found = watched_.find(descriptor);
+        if (found == watched_.end() || !std::exchange(found->second.changed, false)) {
+            continue;
+        }
+        Watched& watched = found->second;
+        const std::uint32_t events = wanted(watched);
+        if (events == watched.events) {
+            continue;
+        }
+        epoll_event event{};
+        event.events = events;
+        event.data.fd = descriptor;
+        if (epoll_ctl(epoll_, watched.events == 0 ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, descriptor,
                       &event) != 0) {
             qWarning("EpollEventDispatcher: cannot watch socket %d: %s", descriptor,
                      std::strerror(errno));
         }
+        watched.events = events;
     }
-    watched.events = events;
+    changes_.clear();
 }
 
 void EpollEventDispatcher::registerTimer(int timerId, qint64 interval, Qt::TimerType timerType,

@@ -52,21 +52,26 @@ private:
         Clock::time_point due;
         std::uint64_t armedInPass;
     };
-    // The notifiers of one descriptor, by QSocketNotifier::Type, and the events asked for.
+    // The notifiers of one descriptor, by QSocketNotifier::Type, and the events the kernel
+    // was last told of.
     struct Watched {
         std::array<QSocketNotifier*, 3> notifiers{};
         std::uint32_t events = 0;
+        bool changed = false; // on the list of changes
     };
 
     bool wait(QEventLoop::ProcessEventsFlags flags);
     int activateSocketNotifiers();
     int activateTimers();
-    void watch(int descriptor, Watched& watched);
+    void changed(int descriptor, Watched& watched);
+    static std::uint32_t wanted(const Watched& watched);
+    void tellTheKernel();
 
     int epoll_;
     int wakeUps_; // an eventfd, written by wakeUp from any thread
     std::atomic<bool> interrupted_{false};
     std::unordered_map<int, Watched> watched_;
+    std::vector<int> changes_; // descriptors whose notifiers changed since the last wait
     std::vector<QSocketNotifier*> pending_; // activated by the last wait, not yet told
     std::unordered_map<int, Timer> timers_;
     std::set<Due> queue_;

@@ -35,7 +35,7 @@ public:
 
     static constexpr double PingInterval = 1000;
     // The lobby looks for pings due this many times an interval.
-    static constexpr int PingSlices = 20;
+    static constexpr int PingSlices = 100;
     // WebSocket's "going away".
     static constexpr std::uint16_t SilentClose = 1001;
 

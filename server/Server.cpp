@@ -24,6 +24,10 @@ using namespace std::chrono_literals;
 constexpr std::chrono::milliseconds CloseGrace = 3s;
 // How long a stopping server waits for its clients to take their close.
 constexpr std::chrono::milliseconds StopGrace = 2s;
+// Messages leave as soon as they are made, so what waits for a client that does not read piles
+// up in the kernel first and only then in the socket's buffer, which the pending-bytes limit
+// counts. This bounds the kernel's part; Linux doubles it for its bookkeeping.
+constexpr int SendBuffer = 64 * 1024;
 
 } // namespace
 
@@ -134,7 +138,7 @@ void Server::acceptWebSockets() {
 
 void Server::accept(std::unique_ptr<QWebSocket> socket) {
     if (gate_) {
-        gate_->upgraded(socket->peerAddress(), socket->peerPort());
+        gate_->upgraded(socket->peerAddress(), socket->peerPort(), SendBuffer);
     }
     socket->setMaxAllowedIncomingMessageSize(limits_.messageBytes);
     socket->setMaxAllowedIncomingFrameSize(limits_.messageBytes);
@@ -277,6 +281,9 @@ void Server::send(MemberId to, const std::string& text) {
     }
     Connection& connection = *found->second;
     connection.socket->sendTextMessage(QString::fromStdString(text));
+    // Out at once, rather than when the event loop next finds the socket writable: a tick
+    // sends to every member, and a move should not wait behind other rooms' writes.
+    connection.socket->flush();
     // Closed after the room's handler has finished: it may be sending to its members still.
     if (!connection.behind &&
         static_cast<std::size_t>(connection.socket->bytesToWrite()) > limits_.pendingBytes) {

@@ -57,11 +57,16 @@ void TcpGate::incomingConnection(qintptr descriptor) {
     });
     connect(socket, &QAbstractSocket::disconnected, this, [this, peer] { release(peer); });
     deadline->start(handshake_);
-    waiting_[peer] = Waiting{address, deadline};
+    waiting_[peer] = Waiting{address, deadline, guarded};
     addPendingConnection(socket);
 }
 
-void TcpGate::upgraded(const QHostAddress& peer, quint16 port) {
+void TcpGate::upgraded(const QHostAddress& peer, quint16 port, int sendBuffer) {
+    const auto found = waiting_.find(Peer{peer.toString(), port});
+    if (found != waiting_.end() && found->second.socket) {
+        found->second.socket->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption,
+                                              sendBuffer);
+    }
     release(Peer{peer.toString(), port});
 }
 

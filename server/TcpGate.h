@@ -26,8 +26,9 @@ public:
     TcpGate(std::chrono::milliseconds handshake, int perAddress,
             std::vector<std::string> trustedProxies, QObject* parent = nullptr);
 
-    // The connection from this peer is a WebSocket now: the gate lets it be.
-    void upgraded(const QHostAddress& peer, quint16 port);
+    // The connection from this peer is a WebSocket now: the gate lets it be, and bounds what
+    // the kernel keeps for it unsent to `sendBuffer` bytes.
+    void upgraded(const QHostAddress& peer, quint16 port, int sendBuffer);
     // Connections not upgraded yet.
     std::size_t waiting() const { return waiting_.size(); }
 
@@ -39,6 +40,7 @@ private:
     struct Waiting {
         QString address;
         QTimer* deadline; // the gate's child
+        QPointer<QTcpSocket> socket;
     };
 
     void release(const Peer& peer);

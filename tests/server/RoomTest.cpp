@@ -500,7 +500,7 @@ TEST(Pings, EverySecondAndSilenceDropsTheConnection) {
 }
 
 // Each member is pinged a whole interval after it came in, so that the pings of many rooms, and
-// their answers, spread over the second; the lobby looks every 50 ms for pings due.
+// their answers, spread over the second; the lobby looks every 10 ms for pings due.
 TEST(Pings, EachMemberOnItsOwnSecond) {
     const struct {
         double enters;                // ms after the room was opened
