@@ -3,7 +3,8 @@
 
 // The server's epoll event loop where it could part from Qt's own: timers in their order and
 // never early, timers and notifiers undone by an earlier handler of the same pass, a timer of
-// no interval beside a socket, a hang-up, and a wake-up from another thread.
+// no interval beside a socket, a hang-up, a socket number used again, and a wake-up from
+// another thread.
 #include "EpollTestMain.h"
 
 #include <QElapsedTimer>
@@ -168,6 +169,28 @@ private slots:
             QTest::qWait(20);
             QVERIFY2(told == entry.told, entry.name);
         }
+    }
+
+    // A socket closed and another opened under the same number in one pass: the new one is
+    // watched, not taken for the old one the kernel has forgotten.
+    void aNumberUsedAgainIsWatchedAgain() {
+        auto old = std::make_unique<SocketPair>();
+        const int number = old->ends[1];
+        auto oldNotifier = std::make_unique<QSocketNotifier>(number, QSocketNotifier::Read);
+        QCoreApplication::processEvents();
+        oldNotifier.reset();
+        old.reset();
+        SocketPair renewed;
+        const int watched = renewed.ends[0] == number ? 0 : 1;
+        QCOMPARE(renewed.ends[watched], number);
+        QSocketNotifier notifier(number, QSocketNotifier::Read);
+        bool told = false;
+        QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+            told = true;
+            notifier.setEnabled(false);
+        });
+        renewed.send(1 - watched);
+        QTRY_VERIFY_WITH_TIMEOUT(told, 1000);
     }
 
     // A loop asleep with nothing to do wakes for an event posted from another thread, and
