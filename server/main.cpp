@@ -67,7 +67,8 @@ std::vector<LimitOption> limitOptions() {
                     static_cast<unsigned>(defaults.rooms), 100'000'000,
                     [](Limits& limits, unsigned value) { limits.rooms = value; }),
         limitOption("max-pending-bytes", "BYTES",
-                    "Close a connection with more bytes than this waiting to go out to it",
+                    "Close a connection with more bytes than this waiting to go out to it, "
+                    "beyond the kernel's 64 KiB",
                     static_cast<unsigned>(defaults.pendingBytes), 1U << 30,
                     [](Limits& limits, unsigned value) { limits.pendingBytes = value; }),
         limitOption("handshake-timeout", "SECONDS",
