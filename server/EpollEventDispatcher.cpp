@@ -80,7 +80,7 @@ bool EpollEventDispatcher::processEvents(QEventLoop::ProcessEventsFlags flags) {
 }
 
 // Waits for the descriptors, the next timer or a wake-up, and marks the notifiers to tell.
-// Returns whether a wake-up came.
+// Returns whether a wake-up came. A pass that leaves sockets out may wake early for them.
 bool EpollEventDispatcher::wait(QEventLoop::ProcessEventsFlags flags) {
     std::optional<timespec> timeout;
     const bool mayBlock = flags.testFlag(QEventLoop::WaitForMoreEvents) && !interrupted_;
@@ -121,8 +121,10 @@ bool EpollEventDispatcher::wait(QEventLoop::ProcessEventsFlags flags) {
             woken = true;
             continue;
         }
+        // A pass that leaves sockets out leaves their news to the next pass, which is told it
+        // again: the kernel reports a socket as long as it stays readable or writable.
         const auto found = watched_.find(event.data.fd);
-        if (found == watched_.end()) {
+        if (found == watched_.end() || flags.testFlag(QEventLoop::ExcludeSocketNotifiers)) {
             continue;
         }
         for (std::size_t type = 0; type < ActivatingEvents.size(); ++type) {

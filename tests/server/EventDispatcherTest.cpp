@@ -171,6 +171,29 @@ private slots:
         }
     }
 
+    // A pass that leaves sockets out tells none, and the next pass tells each once.
+    void aPassWithoutSocketsLeavesThemForTheNext() {
+        SocketPair pair;
+        QSocketNotifier notifier(pair.ends[1], QSocketNotifier::Read);
+        int told = 0;
+        QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+            ++told;
+            char byte = 0;
+            QCOMPARE(read(pair.ends[1], &byte, 1), 1);
+        });
+        pair.send(0);
+        QCoreApplication::processEvents();
+        QCOMPARE(told, 1);
+        pair.send(0);
+        for (int pass = 0; pass < 3; ++pass) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+        }
+        QCOMPARE(told, 1);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(told, 2);
+    }
+
     // A socket closed and another opened under the same number in one pass: the new one is
     // watched, not taken for the old one the kernel has forgotten.
     void aNumberUsedAgainIsWatchedAgain() {
