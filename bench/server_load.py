@@ -310,8 +310,8 @@ def main():
                   "(CPU: both processes; all three on the first core; lateness: the later "
                   "process's):")
             # The goal, then what one process held at each speed.
-            runs = [(3, fast[0])] + [entry for entry in most.items() if entry[1]]
-            for speed, rooms in dict.fromkeys(runs):
+            proxied_steps = [(3, fast[0])] + [entry for entry in most.items() if entry[1]]
+            for speed, rooms in dict.fromkeys(proxied_steps):
                 print_step(play(args, site, rooms, speed, seconds, warmup, proxied=2))
     return 0
 
