@@ -18,8 +18,14 @@ void WebSocketConnection::open(const std::string& url) {
     close();
     socket_ = std::make_unique<QWebSocket>();
     QWebSocket* socket = socket_.get();
-    connect(socket, &QWebSocket::connected, this,
-            [this] { report(&zirvel::client::RoomClient::connected); });
+    connect(socket, &QWebSocket::connected, this, [this, socket] {
+        // A key must leave at once: Nagle's algorithm would hold a press behind the last
+        // message until the server's delayed acknowledgement. Browsers do the same for theirs.
+        if (auto* tcp = socket->findChild<QAbstractSocket*>()) {
+            tcp->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        }
+        report(&zirvel::client::RoomClient::connected);
+    });
     connect(socket, &QWebSocket::textMessageReceived, this, [this](const QString& text) {
         client_->received(text.toStdString());
         emit reported();
