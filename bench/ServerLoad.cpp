@@ -119,6 +119,7 @@ public:
         QObject::connect(&socket_, &QWebSocket::textMessageReceived,
                          [this](const QString& text) { received(text); });
         QObject::connect(&socket_, &QWebSocket::connected, [this] {
+            // As players' browsers and the desktop game do: keys leave at once.
             if (auto* tcp = socket_.findChild<QAbstractSocket*>()) {
                 tcp->setSocketOption(QAbstractSocket::LowDelayOption, 1);
             }
