@@ -32,7 +32,8 @@ constexpr std::array<std::uint32_t, 3> ActivatingEvents{
 };
 constexpr std::array<std::uint32_t, 3> AskedEvents{EPOLLIN, EPOLLOUT, EPOLLPRI};
 
-// Only a programming error makes epoll fail; the loop cannot go on without it.
+// The loop cannot run without epoll, which fails only when the process is out of descriptors
+// at the start, or on a programming error.
 [[noreturn]] void fail(const char* what) {
     qFatal("EpollEventDispatcher: %s: %s", what, std::strerror(errno));
 }
