@@ -16,20 +16,14 @@ namespace {
 
 constexpr int CountdownInterval = 700;
 
-std::size_t slot(Player player) {
-    return player == Player::One ? 0 : 1;
-}
-
 } // namespace
 
 WebWindow::WebWindow(double refreshInterval)
-    : refreshInterval_(refreshInterval)
+    : PagePicture([this] { return refreshInterval_; }, page::armHoldEnd)
+    , refreshInterval_(refreshInterval)
     , seats_(game_, *this, heldKeys_, pads_, std::random_device{}()) {
     driver_.setInterval(Timer::Timer3, CountdownInterval);
-    for (MenuItem item : {MenuItem::Pauza, MenuItem::KoniecGry, MenuItem::Speed1, MenuItem::Speed2,
-                          MenuItem::Speed3, MenuItem::Speed4}) {
-        showMenu(item);
-    }
+    showMenus();
     game_.Form_Load();
 }
 
@@ -228,6 +222,7 @@ void WebWindow::enterRoom() {
         return;
     }
     inRoom_ = true;
+    cover();
     heldKeys_.releaseAll();
     touches_.liftAll();
     heldKeys_.divertTo([this](std::uint16_t keyCode, bool down, KeySource source) {
@@ -243,56 +238,13 @@ void WebWindow::leaveRoom() {
     inRoom_ = false;
     heldKeys_.releaseAll();
     heldKeys_.divertTo(nullptr);
-    showPicture();
+    showWhole(); // the local game's picture as it stood when the room came, over the room's
     standStill();
-}
-
-// The local game's picture as it stood when the room came, over the room's.
-void WebWindow::showPicture() {
-    for (int index = 1; index <= board::CellCount; ++index) {
-        const Colour colour = cells_.at(index);
-        shown_.set(index, colour);
-        page::paintCell(index, colour.red, colour.green, colour.blue);
-    }
-    changed_.reset();
-    for (Player player : {Player::One, Player::Two}) {
-        page::setCounter(number(player), counters_[slot(player)].c_str());
-    }
-    page::setCountdown(countdownCaption_.c_str(), countdownVisible_);
-    for (MenuItem item : {MenuItem::Pauza, MenuItem::KoniecGry, MenuItem::Speed1, MenuItem::Speed2,
-                          MenuItem::Speed3, MenuItem::Speed4}) {
-        showMenu(item);
-    }
 }
 
 void WebWindow::quit() {
     quit_ = true;
     page::armWakeUp(-1.0);
-}
-
-void WebWindow::setCellColour(int index, Colour colour) {
-    if (cells_.set(index, colour)) {
-        changed_.set(static_cast<std::size_t>(index));
-    }
-}
-
-std::string WebWindow::counterCaption(Player player) const {
-    return counters_[slot(player)];
-}
-
-void WebWindow::setCounterCaption(Player player, std::string_view caption) {
-    counters_[slot(player)] = caption;
-    page::setCounter(number(player), counters_[slot(player)].c_str());
-}
-
-void WebWindow::setCountdownCaption(std::string_view caption) {
-    countdownCaption_ = caption;
-    page::setCountdown(countdownCaption_.c_str(), countdownVisible_);
-}
-
-void WebWindow::setCountdownVisible(bool visible) {
-    countdownVisible_ = visible;
-    page::setCountdown(countdownCaption_.c_str(), countdownVisible_);
 }
 
 void WebWindow::setTimerEnabled(Timer timer, bool enabled) {
@@ -301,70 +253,6 @@ void WebWindow::setTimerEnabled(Timer timer, bool enabled) {
 
 void WebWindow::setTimerInterval(Timer timer, int milliseconds) {
     driver_.setInterval(timer, milliseconds);
-}
-
-void WebWindow::setMenuEnabled(MenuItem item, bool enabled) {
-    menus_.setEnabled(item, enabled);
-    showMenu(item);
-}
-
-void WebWindow::setMenuChecked(MenuItem item, bool checked) {
-    menus_.setChecked(item, checked);
-    showMenu(item);
-}
-
-void WebWindow::showMenu(MenuItem item) const {
-    page::setMenu(static_cast<int>(item), menus_.enabled(item), menus_.checked(item));
-}
-
-// The board first shows the last move for one whole refresh.
-void WebWindow::repaintNow() {
-    if (holding_) {
-        return;
-    }
-    if (const std::optional<double> until =
-            hold_.holdUntil(clockMilliseconds(), refreshInterval_)) {
-        holding_ = true;
-        page::armHoldEnd(*until - clockMilliseconds());
-        return;
-    }
-    paintChangedCells();
-}
-
-void WebWindow::holdEnded() {
-    if (hold_.holdUntil(clockMilliseconds(), refreshInterval_)) {
-        page::armHoldEnd(1.0); // the browser's timer woke a little early
-        return;
-    }
-    holding_ = false;
-    paintChangedCells();
-}
-
-void WebWindow::paintChangedCells() {
-    if (holding_ || inRoom_ || changed_.none()) {
-        return;
-    }
-    bool painted = false;
-    for (int index = 1; index <= board::CellCount; ++index) {
-        if (!changed_.test(static_cast<std::size_t>(index))) {
-            continue;
-        }
-        const Colour colour = cells_.at(index);
-        if (shown_.set(index, colour)) {
-            page::paintCell(index, colour.red, colour.green, colour.blue);
-            painted = true;
-        }
-    }
-    changed_.reset();
-    if (painted) {
-        hold_.shown(clockMilliseconds());
-    }
-}
-
-// The game-over window is a dialog of the page; the rules do nothing after it has opened, so
-// returning at once is the same as waiting for it to close.
-void WebWindow::showGameOver() {
-    page::showGameOver(counters_[0].c_str(), counters_[1].c_str());
 }
 
 double WebWindow::clockMilliseconds() const {

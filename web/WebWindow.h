@@ -3,29 +3,22 @@
 
 #pragma once
 
-#include "Board.h"
 #include "Game.h"
-#include "GameWindow.h"
 #include "HeldKeys.h"
 #include "KeyRule.h"
-#include "MenuStates.h"
 #include "Pads.h"
-#include "PictureHold.h"
+#include "PagePicture.h"
 #include "RoomClient.h"
 #include "Seats.h"
 #include "TimerDriver.h"
 #include "Touches.h"
 
-#include <array>
-#include <bitset>
 #include <optional>
-#include <string>
 #include <utility>
 
-// The main window in a web page: the board, captions, menu states and timers live here, and
-// every change is handed to the page's script to show. Events from the page come in through
-// the handlers below.
-class WebWindow : public zirvel::GameWindow, private zirvel::TimerHost {
+// The main window in a web page: its picture, and the local game with its timers. Events from
+// the page come in through the handlers below.
+class WebWindow : public PagePicture, private zirvel::TimerHost {
 public:
     enum class Command { NowaGra, Pauza, KoniecGry, Speed1, Speed2, Speed3, Speed4 };
 
@@ -52,7 +45,6 @@ public:
     double touchUp(zirvel::TouchId id);
     double touchCheck();
     void wakeUp() { driver_.wakeUp(); }
-    void holdEnded();
     void gameOverClosed(bool resetCounters);
     void setRefreshInterval(double milliseconds) { refreshInterval_ = milliseconds; }
     double refreshInterval() const { return refreshInterval_; }
@@ -67,24 +59,10 @@ public:
     void enterRoom();
     void leaveRoom();
 
-    zirvel::Colour cellColour(int index) const override { return cells_.at(index); }
-    void setCellColour(int index, zirvel::Colour colour) override;
-    std::string counterCaption(zirvel::Player player) const override;
-    void setCounterCaption(zirvel::Player player, std::string_view caption) override;
-    std::string countdownCaption() const override { return countdownCaption_; }
-    void setCountdownCaption(std::string_view caption) override;
-    bool countdownVisible() const override { return countdownVisible_; }
-    void setCountdownVisible(bool visible) override;
     bool timerEnabled(zirvel::Timer timer) const override { return driver_.enabled(timer); }
     void setTimerEnabled(zirvel::Timer timer, bool enabled) override;
     int timerInterval(zirvel::Timer timer) const override { return driver_.interval(timer); }
     void setTimerInterval(zirvel::Timer timer, int milliseconds) override;
-    bool menuEnabled(zirvel::MenuItem item) const override { return menus_.enabled(item); }
-    void setMenuEnabled(zirvel::MenuItem item, bool enabled) override;
-    bool menuChecked(zirvel::MenuItem item) const override { return menus_.checked(item); }
-    void setMenuChecked(zirvel::MenuItem item, bool checked) override;
-    void repaintNow() override;
-    void showGameOver() override;
 
 private:
     double clockMilliseconds() const override;
@@ -97,24 +75,12 @@ private:
     template <typename Handler> void handle(Handler handler);
     void showRound();
     double nextTouchCheck() const;
-    void paintChangedCells();
-    void showMenu(zirvel::MenuItem item) const;
     // The local game stands still while the page is hidden or shows a room, and takes up its
     // timers where they were once neither holds.
     void standStill();
     void roomCommand(Command command);
-    void showPicture();
 
     double refreshInterval_;
-    zirvel::board::CellGrid cells_;
-    zirvel::board::CellGrid shown_;
-    std::bitset<zirvel::board::CellCount + 1> changed_;
-    zirvel::PictureHold hold_;
-    bool holding_ = false;
-    std::array<std::string, 2> counters_{"0", "0"};
-    std::string countdownCaption_ = "4";
-    bool countdownVisible_ = false;
-    zirvel::MenuStates menus_;
     bool hidden_ = false;
     bool inRoom_ = false;
     std::optional<double> stillSince_;

@@ -22,8 +22,10 @@ struct FakePage {
     std::optional<double> wakeAt;
     // What the page was told about the round, in order: S started, R running, - neither.
     std::string rounds;
-    // The cells painted, in order, and when the room's picture asked to end its hold.
+    // The cells painted, in order, and when the window's and the room's picture asked to end
+    // their holds.
     std::vector<int> painted;
+    std::optional<double> holdEndAt;
     std::optional<double> roomHoldEndAt;
 };
 
@@ -51,7 +53,9 @@ void armWakeUp(double milliseconds) {
     fakePage.wakeAt =
         milliseconds < 0 ? std::nullopt : std::optional<double>(fakePage.clock + milliseconds);
 }
-void armHoldEnd(double) {}
+void armHoldEnd(double milliseconds) {
+    fakePage.holdEndAt = fakePage.clock + milliseconds;
+}
 void paintCell(int index, int, int, int) {
     fakePage.painted.push_back(index);
 }
@@ -237,9 +241,65 @@ TEST(WebWindow, TwoComputersPlayRoundAfterRound) {
     }
 }
 
+// The window paints its changed cells when the rules repaint, and holds them as a room's
+// picture does (below); a timer that wakes early arms it again. While a room covers the page the
+// window's cells wait, and once the room has gone its whole picture comes back as it stood.
+TEST(WebWindow, ARepaintHoldsTheNextCellsForOneFrameAndARoomCoversThem) {
+    constexpr double Frame = 1000.0 / 60;
+    constexpr double MoveAt = 100;
+    const Colour red{255, 0, 0};
+    const struct {
+        const char* name;
+        double repaintAfter; // the move, cell 7
+        bool inRoom;         // from after the move
+        std::vector<int> paintedAtOnce;
+        std::optional<double> holdEnds;
+        std::vector<int> paintedOnceHeld;
+    } cases[] = {
+        {"right after the move", 2, false, {7}, MoveAt + Frame, {7, 8}},
+        {"a frame after the move", Frame, false, {7, 8}, std::nullopt, {7, 8}},
+        {"under a room", Frame, true, {7}, std::nullopt, {7}},
+        {"under a room, right after the move", 2, true, {7}, MoveAt + Frame, {7}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fakePage = {};
+        WebWindow window(Frame);
+        window.repaintNow(); // the board as the rules start it
+        fakePage = {};
+        fakePage.clock = MoveAt;
+        window.setCellColour(7, red);
+        window.repaintNow();
+        if (c.inRoom) {
+            window.enterRoom();
+        }
+        fakePage.clock = MoveAt + c.repaintAfter;
+        window.setCellColour(8, red);
+        window.repaintNow();
+        EXPECT_EQ(fakePage.painted, c.paintedAtOnce);
+        EXPECT_EQ(fakePage.holdEndAt, c.holdEnds);
+        if (c.holdEnds) {
+            fakePage.clock = *c.holdEnds - 0.5;
+            window.holdEnded();
+            EXPECT_EQ(fakePage.holdEndAt, *c.holdEnds + 0.5);
+            EXPECT_EQ(fakePage.painted, c.paintedAtOnce);
+            fakePage.clock = *c.holdEnds + 0.5;
+            window.holdEnded();
+        }
+        EXPECT_EQ(fakePage.painted, c.paintedOnceHeld);
+        if (c.inRoom) {
+            window.leaveRoom();
+            EXPECT_EQ(fakePage.painted.size(), c.paintedOnceHeld.size() + board::CellCount);
+            window.repaintNow(); // cell 8 is on screen already
+            EXPECT_EQ(fakePage.painted.size(), c.paintedOnceHeld.size() + board::CellCount);
+        }
+    }
+}
+
 // A room's crash arrives as its last move, a repaint, and at once the next round's board: the
 // move stays on screen one whole frame before the new board replaces it. Without a move shown
-// within the last frame nothing is held.
+// within the last frame nothing is held. A fresh picture, the next room's, lets go of what was
+// held.
 TEST(RoomPicture, ARepaintHoldsTheNextCellsForOneFrame) {
     constexpr double Frame = 1000.0 / 60;
     const Colour red{255, 0, 0};
@@ -248,9 +308,11 @@ TEST(RoomPicture, ARepaintHoldsTheNextCellsForOneFrame) {
         double repaintAt; // the last move is painted at 0
         std::vector<int> paintedAtOnce;
         std::optional<double> holdEnds;
+        bool freshPicture; // before the hold ends
     } cases[] = {
-        {"right after the move", 2, {7}, Frame},
-        {"a frame after the move", Frame, {7, 8}, std::nullopt},
+        {"right after the move", 2, {7}, Frame, false},
+        {"a frame after the move", Frame, {7, 8}, std::nullopt, false},
+        {"right after the move, then a fresh picture", 2, {7}, Frame, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -264,7 +326,14 @@ TEST(RoomPicture, ARepaintHoldsTheNextCellsForOneFrame) {
         picture.setCellColour(8, red);
         EXPECT_EQ(fakePage.painted, c.paintedAtOnce);
         EXPECT_EQ(fakePage.roomHoldEndAt, c.holdEnds);
-        if (c.holdEnds) {
+        if (c.holdEnds && c.freshPicture) {
+            picture.show();
+            fakePage.painted.clear();
+            fakePage.clock = *c.holdEnds;
+            picture.holdEnded();
+            EXPECT_EQ(fakePage.painted, std::vector<int>{});
+            EXPECT_EQ(picture.cellColour(8), Colour{});
+        } else if (c.holdEnds) {
             fakePage.clock = *c.holdEnds;
             picture.holdEnded();
             EXPECT_EQ(fakePage.painted, (std::vector<int>{7, 8}));
