@@ -102,14 +102,15 @@ class Processes:
 
     def unprivileged(self, command, port):
         """Starts a proxy as nobody when the tests run as root: on a port above 1023 it needs
-        no privilege, and a proxy must not be trusted with any. Returns once it accepts
-        connections on the port."""
+        no privilege, and a proxy must not be trusted with any. It runs in the tests' folder,
+        which nobody may enter where the build's folder may not be (HAProxy returns to the
+        folder it started in). Returns once it accepts connections on the port."""
         if os.geteuid() == 0:
             for path in [self.folder, *self.folder.rglob("*")]:
                 os.chown(path, NOBODY, NOBODY)
             command = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups",
                        "--", *command]
-        process = self.start(command)
+        process = self.start(command, cwd=self.folder)
 
         def accepts():
             assert process.poll() is None, f"{command[-1]} ended with {process.returncode}"
