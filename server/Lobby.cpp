@@ -159,7 +159,7 @@ void Lobby::create(MemberId id, Connection& connection, const std::string& code)
         return;
     }
     std::unique_ptr<Room> room = newRoom(code);
-    enter(connection, room.get());
+    enter(id, connection, room.get());
     rooms_.emplace(code, std::move(room));
     connection.room->join(id);
     if (!std::exchange(pinging_, true)) {
@@ -170,9 +170,10 @@ void Lobby::create(MemberId id, Connection& connection, const std::string& code)
 // Each connection is pinged a whole interval after it entered its room, and every interval
 // from then: so the pings of a thousand rooms, and their answers, spread over the second
 // instead of coming in one burst that holds up the moves queued behind it.
-void Lobby::enter(Connection& connection, Room* room) {
+void Lobby::enter(MemberId id, Connection& connection, Room* room) {
     connection.room = room;
     connection.nextPing = clock_.milliseconds() + PingInterval;
+    pingsDue_.emplace(connection.nextPing, id);
 }
 
 std::unique_ptr<Room> Lobby::newRoom(const std::string& code) {
@@ -197,7 +198,7 @@ void Lobby::rejoin(MemberId id, Connection& connection, const protocol::Rejoin& 
         refuse(id, protocol::Reason::NoSeat);
         return;
     }
-    enter(connection, found->second.get());
+    enter(id, connection, found->second.get());
 }
 
 void Lobby::pong(MemberId id, Connection& connection, std::uint32_t ping) {
@@ -211,12 +212,20 @@ void Lobby::pingDue() {
     // The pinger's wake may come a moment early or late; a ping due within half a slice of it
     // goes now.
     const double until = now + PingInterval / PingSlices / 2;
+    std::vector<std::pair<double, MemberId>> due;
+    while (!pingsDue_.empty() && pingsDue_.begin()->first <= until) {
+        due.push_back(pingsDue_.extract(pingsDue_.begin()).value());
+    }
     std::vector<MemberId> silent;
-    for (auto& [id, connection] : connections_) {
-        if (!connection.room || connection.nextPing > until) {
+    for (const auto& [at, id] : due) {
+        // What a connection that has gone, left its room or entered another since left behind.
+        const auto found = connections_.find(id);
+        if (found == connections_.end() || !found->second.room || found->second.nextPing != at) {
             continue;
         }
-        connection.nextPing = std::max(connection.nextPing + PingInterval, now);
+        Connection& connection = found->second;
+        connection.nextPing = std::max(at + PingInterval, now);
+        pingsDue_.emplace(connection.nextPing, id);
         if (connection.roundTrip.silent(now)) {
             silent.push_back(id);
         } else {
@@ -227,7 +236,10 @@ void Lobby::pingDue() {
         close_(id, SilentClose, "no answer to pings");
         disconnected(id);
     }
-    std::erase_if(rooms_, [](const auto& entry) { return entry.second->ended(); });
+    if (now >= nextSweep_) {
+        nextSweep_ = now + PingInterval;
+        std::erase_if(rooms_, [](const auto& entry) { return entry.second->ended(); });
+    }
     pinging_ = !rooms_.empty();
     if (pinging_) {
         pinger_->arm(PingInterval / PingSlices);
@@ -255,7 +267,7 @@ void Lobby::join(MemberId id, Connection& connection, const std::string& code) {
         refuse(id, protocol::Reason::RoomFull);
         return;
     }
-    enter(connection, found->second.get());
+    enter(id, connection, found->second.get());
 }
 
 void Lobby::leave(MemberId id, Connection& connection) {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -80,7 +81,7 @@ private:
     void rejoin(MemberId id, Connection& connection, const protocol::Rejoin& rejoin);
     void leave(MemberId id, Connection& connection);
     void pong(MemberId id, Connection& connection, std::uint32_t ping);
-    void enter(Connection& connection, Room* room);
+    void enter(MemberId id, Connection& connection, Room* room);
     // Pings the connections whose ping is due, closes the silent ones and ends rooms left empty.
     void pingDue();
     std::unique_ptr<Room> newRoom(const std::string& code);
@@ -96,6 +97,9 @@ private:
     std::map<std::string, std::unique_ptr<Room>, std::less<>> rooms_;
     std::unique_ptr<Alarm> pinger_;
     bool pinging_ = false;
+    // Each connection's next ping, in order; entries that no longer match are passed over.
+    std::set<std::pair<double, MemberId>> pingsDue_;
+    double nextSweep_ = 0; // for rooms that have ended
     std::size_t maxRooms_ = Limits{}.rooms;
     JoinThrottle throttle_;
 };
