@@ -25,6 +25,7 @@ using namespace std::chrono_literals;
 using namespace zirvel::protocol;
 using namespace zirvel::server;
 using zirvel::server::testing::SocketClient;
+using zirvel::server::testing::seatTwo;
 
 namespace {
 
@@ -57,14 +58,10 @@ private slots:
     void abusersAreClosedAndARoundPlaysOn() {
         SocketClient red(url());
         SocketClient blue(url());
-        QTRY_COMPARE(red.socket.state(), QAbstractSocket::ConnectedState);
-        QTRY_COMPARE(blue.socket.state(), QAbstractSocket::ConnectedState);
-        red.say(Hello{Version});
-        blue.say(Hello{Version});
-        red.say(CreateRoom{newRoomCode(systemRandomBytes)});
-        QTRY_COMPARE(red.view.seat, std::optional<Seat>(Seat::Red));
-        blue.say(JoinRoom{red.view.code});
-        QTRY_COMPARE(blue.view.seat, std::optional<Seat>(Seat::Blue));
+        seatTwo(red, blue);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
         blue.say(ChooseSpeed{4});
         red.say(MenuCommand{Command::NowaGra});
         blue.say(KeyEvent{Key::Left, true, KeyOrigin::Keyboard});

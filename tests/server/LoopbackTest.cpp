@@ -16,6 +16,7 @@
 using namespace zirvel::protocol;
 using namespace zirvel::server;
 using zirvel::server::testing::SocketClient;
+using zirvel::server::testing::seatTwo;
 
 class LoopbackTest : public QObject {
     Q_OBJECT
@@ -58,14 +59,10 @@ private slots:
         url.setScheme(QStringLiteral("ws"));
         SocketClient red(url);
         SocketClient blue(url);
-        QTRY_COMPARE(red.socket.state(), QAbstractSocket::ConnectedState);
-        QTRY_COMPARE(blue.socket.state(), QAbstractSocket::ConnectedState);
-        red.say(Hello{Version});
-        blue.say(Hello{Version});
-        red.say(CreateRoom{newRoomCode(systemRandomBytes)});
-        QTRY_COMPARE(red.view.seat, std::optional<Seat>(Seat::Red));
-        blue.say(JoinRoom{red.view.code});
-        QTRY_COMPARE(blue.view.seat, std::optional<Seat>(Seat::Blue));
+        seatTwo(red, blue);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
         QTRY_COMPARE(red.view.presence.blue, PlayerState::Here);
 
         blue.say(ChooseSpeed{4});

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ClientView.h"
+#include "RoomCode.h"
 
 #include <QNetworkRequest>
 #include <QTest>
@@ -48,5 +49,18 @@ struct SocketClient {
     // Whether Stopping had come when the connection closed.
     bool stoppingBeforeClose = false;
 };
+
+// Both clients connected and greeted, `red` in a room of its own and `blue` seated beside it.
+// A failure ends the calling test: check QTest::currentTestFailed() after.
+inline void seatTwo(SocketClient& red, SocketClient& blue) {
+    QTRY_COMPARE(red.socket.state(), QAbstractSocket::ConnectedState);
+    QTRY_COMPARE(blue.socket.state(), QAbstractSocket::ConnectedState);
+    red.say(protocol::Hello{protocol::Version});
+    blue.say(protocol::Hello{protocol::Version});
+    red.say(protocol::CreateRoom{protocol::newRoomCode(protocol::systemRandomBytes)});
+    QTRY_COMPARE(red.view.seat, std::optional<protocol::Seat>(protocol::Seat::Red));
+    blue.say(protocol::JoinRoom{red.view.code});
+    QTRY_COMPARE(blue.view.seat, std::optional<protocol::Seat>(protocol::Seat::Blue));
+}
 
 } // namespace zirvel::server::testing
